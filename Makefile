@@ -1,0 +1,24 @@
+# Front door for the two everyday commands; CMake does the real work.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test bench clean
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/app/landuse-run --steps 800 --stats $(BUILD_DIR)/run-stats.csv
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD_DIR)/bench/landuse_bench
+
+clean:
+	rm -rf $(BUILD_DIR)

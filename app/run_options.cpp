@@ -1,0 +1,64 @@
+#include "app/run_options.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <string_view>
+
+namespace landuse {
+
+const char* const RunUsage =
+    "usage: landuse-run --steps N [--seed S] [--set NAME=TEXT]... [--stats FILE]\n"
+    "                   [--ranksize FILE] [--data DIR]\n"
+    "Builds a world from the default controls, with each --set applied first,\n"
+    "and runs N steps without a window.\n";
+
+namespace {
+
+template <typename T>
+T parseNumber(std::string_view option, std::string_view text)
+{
+    T value{};
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        throw std::invalid_argument("'" + std::string(text) + "' is not a valid value for " + std::string(option));
+    return value;
+}
+
+} // namespace
+
+RunOptions ParseRunOptions(int argc, char** argv)
+{
+    RunOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string_view {
+            if (i + 1 >= argc)
+                throw std::invalid_argument("option " + std::string(arg) + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--steps") {
+            options.steps = parseNumber<int64_t>(arg, value());
+            if (options.steps < 0)
+                throw std::invalid_argument("--steps must not be negative");
+        } else if (arg == "--seed") {
+            options.seed = parseNumber<uint64_t>(arg, value());
+        } else if (arg == "--set") {
+            options.assignments.emplace_back(value());
+        } else if (arg == "--stats") {
+            options.statsFile = value();
+        } else if (arg == "--ranksize") {
+            options.rankSizeFile = value();
+        } else if (arg == "--data") {
+            options.dataDir = value();
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else {
+            throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (!options.help && options.steps < 0)
+        throw std::invalid_argument("--steps N is required");
+    return options;
+}
+
+} // namespace landuse

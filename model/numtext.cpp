@@ -1,0 +1,184 @@
+#include "model/numtext.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace landuse {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+bool TryStrToInt(std::string_view text, int32_t& out)
+{
+    std::string_view s = trimBlanks(text);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return false;
+    int64_t value = 0;
+    for (char c : s) {
+        if (!isDigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1)
+            return false;
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+        return false;
+    out = int32_t(value);
+    return true;
+}
+
+int32_t StrToInt(std::string_view text)
+{
+    int32_t value = 0;
+    if (!TryStrToInt(text, value))
+        throw ConvertError("'" + std::string(text) + "' is not a valid integer value");
+    return value;
+}
+
+bool TryStrToFloat(std::string_view text, double& out)
+{
+    std::string_view s = trimBlanks(text);
+    // Validate the shape first so that from_chars sees only what we accept:
+    // [sign] (digits [sep digits] | sep digits) [(e|E) [sign] digits]
+    std::string normal;
+    normal.reserve(s.size());
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-')
+            normal.push_back('-');
+        ++i;
+    }
+    size_t intDigits = 0;
+    while (i < s.size() && isDigit(s[i])) {
+        normal.push_back(s[i++]);
+        ++intDigits;
+    }
+    if (i < s.size() && (s[i] == ',' || s[i] == '.')) {
+        normal.push_back('.');
+        ++i;
+        size_t fracDigits = 0;
+        while (i < s.size() && isDigit(s[i])) {
+            normal.push_back(s[i++]);
+            ++fracDigits;
+        }
+        if (fracDigits == 0)
+            return false; // "0," is half typed, not a number
+    } else if (intDigits == 0) {
+        return false;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        normal.push_back('e');
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            normal.push_back(s[i++]);
+        size_t expDigits = 0;
+        while (i < s.size() && isDigit(s[i])) {
+            normal.push_back(s[i++]);
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return false;
+    }
+    if (i != s.size())
+        return false;
+    double value = 0;
+    auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    if (ec != std::errc() || end != normal.data() + normal.size() || !std::isfinite(value))
+        return false;
+    out = value;
+    return true;
+}
+
+double StrToFloat(std::string_view text)
+{
+    double value = 0;
+    if (!TryStrToFloat(text, value))
+        throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");
+    return value;
+}
+
+namespace {
+
+// Turns printf's "%.15g" output into the system's form: comma separator,
+// exponent without '+' and without leading zeros ("1e-05" -> "1E-5").
+std::string generalForm(const char* printed)
+{
+    std::string s(printed);
+    if (s == "nan" || s == "-nan")
+        return "NAN";
+    if (s == "inf")
+        return "INF";
+    if (s == "-inf")
+        return "-INF";
+    std::string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    for (; i < s.size() && s[i] != 'e'; ++i)
+        out.push_back(s[i] == '.' ? ',' : s[i]);
+    if (i < s.size()) {
+        out.push_back('E');
+        ++i;
+        if (s[i] == '-')
+            out.push_back('-');
+        if (s[i] == '-' || s[i] == '+')
+            ++i;
+        while (i + 1 < s.size() && s[i] == '0')
+            ++i;
+        out.append(s, i, std::string::npos);
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FloatToStr(double value)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    return generalForm(buf);
+}
+
+std::string FloatToStr(long double value)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15Lg", value);
+    return generalForm(buf);
+}
+
+std::string IntToStr(int64_t value) { return std::to_string(value); }
+
+// The default floating-point environment rounds to nearest, ties to even.
+double RoundHalfEven(double value) { return std::nearbyint(value); }
+long double RoundHalfEven(long double value) { return std::nearbyintl(value); }
+int32_t RoundToInt(double value) { return int32_t(std::lrint(value)); }
+int32_t RoundToInt(long double value) { return int32_t(std::lrintl(value)); }
+
+double RoundToDecimals(double value, int decimals)
+{
+    static const double units[] = {1.0, 0.1, 0.01, 0.001, 0.0001, 0.00001, 0.000001};
+    const double unit = (decimals >= 0 && decimals <= 6) ? units[decimals] : std::pow(10.0, -decimals);
+    return std::nearbyint(value / unit) * unit;
+}
+
+} // namespace landuse

@@ -1,0 +1,49 @@
+#pragma once
+// Number text: the one place where numbers become text and text numbers.
+// Everything the system writes uses a comma as decimal separator; reading
+// accepts a comma or a point, so the default texts and habitually typed
+// "0.5" both work.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace landuse {
+
+// A control text that does not convert. The message names the text exactly as
+// the user typed it; the reading operation stops where it is thrown.
+class ConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Optional sign and decimal digits, blanks around ignored, 32-bit range.
+// Throws ConvertError "'<text>' is not a valid integer value".
+int32_t StrToInt(std::string_view text);
+
+// Decimal real with optional exponent; ',' or '.' as separator.
+// Throws ConvertError "'<text>' is not a valid floating point value".
+double StrToFloat(std::string_view text);
+
+// Non-throwing forms for callers that only want to know.
+bool TryStrToInt(std::string_view text, int32_t& out);
+bool TryStrToFloat(std::string_view text, double& out);
+
+// General format, at most 15 significant digits, no trailing zeros, comma as
+// separator; exponent form ("1E-5", "1,5E20") below 1e-4 and from 1e15 on.
+std::string FloatToStr(double value);
+std::string FloatToStr(long double value);
+std::string IntToStr(int64_t value);
+
+// Nearest integer, halves to the even neighbour.
+double RoundHalfEven(double value);
+long double RoundHalfEven(long double value);
+int32_t RoundToInt(double value);
+int32_t RoundToInt(long double value);
+
+// Rounds to `decimals` places by dividing by 10^-decimals, rounding to the
+// nearest whole number (halves to even) and multiplying back.
+double RoundToDecimals(double value, int decimals);
+
+} // namespace landuse

@@ -1,0 +1,47 @@
+#pragma once
+// The pseudo-random generator of one simulation. Each simulation owns its
+// own, so several can run side by side; the same seed gives the same run on
+// the same build.
+
+#include <cstdint>
+
+namespace landuse {
+
+class TRandom {
+public:
+    explicit TRandom(uint64_t seed = 0) { Seed(seed); }
+
+    void Seed(uint64_t seed);
+    static uint64_t ClockSeed();
+
+    // Uniform whole number in 0 .. n-1; 0 when n is 0 or less.
+    int32_t Random(int32_t n)
+    {
+        if (n <= 0)
+            return 0;
+        return int32_t((uint64_t(next() >> 32) * uint64_t(n)) >> 32);
+    }
+
+    // Uniform real in [0, 1).
+    double Random() { return double(next() >> 11) * 0x1.0p-53; }
+
+private:
+    uint64_t next()
+    {
+        // xoshiro256**
+        const uint64_t result = rotl(s_[1] * 5, 7) * 9;
+        const uint64_t t = s_[1] << 17;
+        s_[2] ^= s_[0];
+        s_[3] ^= s_[1];
+        s_[1] ^= s_[2];
+        s_[0] ^= s_[3];
+        s_[2] ^= t;
+        s_[3] = rotl(s_[3], 45);
+        return result;
+    }
+    static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
+    uint64_t s_[4];
+};
+
+} // namespace landuse

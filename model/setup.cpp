@@ -1,0 +1,95 @@
+#include "model/simulation.h"
+
+namespace landuse {
+
+void Simulation::Setup(bool keepRunCount)
+{
+    // Setup stops at a text that does not convert; NewSetup checks both texts
+    // before it frees the old world.
+    const int32_t cellSize = Register.readInt(Ctl::Edit_size);
+    world.Geometry = MakeGeometry(cellSize);
+    StopStep = Register.readInt(Ctl::E_stop);
+    Register.showAngleLabels();
+
+    const GridGeometry& g = world.Geometry;
+    world.Agents.clear();
+    world.Cells.resize(g.CellCountX, g.CellCountY);
+    world.Limbo.resize(g.CellCountX, g.CellCountY);
+    if (Register.checked(Ctl::rb_direct))
+        ReturnMode = 0;
+    if (Register.checked(Ctl::rb_hillCl))
+        ReturnMode = 1;
+    if (painter_)
+        painter_->CreateLayers(world);
+    CreateCells();
+    StepCount = 0;
+    PlaceDestinations();
+    CreateStatisticsSeries();
+    TileSize = Register.position(Ctl::UpD_tileSz);
+    Ana1Active = Register.checked(Ctl::CB_actAna1);
+    Ana2Active = Register.checked(Ctl::CB_actAna2);
+    if (!keepRunCount)
+        RunCount = 0;
+    BuildTiles();
+}
+
+void Simulation::FreeWorld()
+{
+    world.Cells.clear();
+    world.Agents.clear();
+    world.Agents.shrink_to_fit();
+    StepCount = 0;
+    world.Limbo.clear();
+    world.Tiles.clear();
+}
+
+void Simulation::CreateCells()
+{
+    const GridGeometry& g = world.Geometry;
+    for (int y = 0; y < g.CellCountY; ++y)
+        for (int x = 0; x < g.CellCountX; ++x)
+            world.Cells.at(x, y) = TCell(x * g.CellSize + g.HalfCell, y * g.CellSize + g.HalfCell, g.HalfCell, 0);
+    ResetCells();
+}
+
+void Simulation::ResetCells()
+{
+    const bool allBlack = Register.checked(Ctl::Cb_allBlack);
+    TCell* cell = world.Cells.data();
+    for (size_t i = 0; i < world.Cells.size(); ++i, ++cell) {
+        cell->Shade = 255;
+        cell->LandUse = Empty;
+        cell->ShadeMax = 1.0L;
+        cell->TrackValue = 0;
+        cell->ReturnTrackValue = 0;
+        cell->LastDrawnValue = 0;
+        cell->AgentCount = 0;
+        cell->AllBlack = allBlack;
+    }
+    if (painter_) {
+        painter_->FindShadeRange(world, Register);
+        painter_->RepaintCells(world, Register);
+    }
+}
+
+void Simulation::PlaceDestinations()
+{
+    const GridGeometry& g = world.Geometry;
+    for (int i = 0; i < 10; ++i) {
+        const int cx = Rng.Random(g.CellCountX);
+        const int cy = Rng.Random(g.CellCountY);
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                int x = cx + dx;
+                int y = cy + dy;
+                WrapCoords(x, y, g.CellCountX, g.CellCountY);
+                TCell& cell = world.Cells.at(x, y);
+                cell.LandUse = Destination;
+                cell.Potential[2] += 1.0;
+                DrawChangedCell(cell);
+            }
+        }
+    }
+}
+
+} // namespace landuse

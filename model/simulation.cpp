@@ -1,0 +1,95 @@
+#include "model/simulation.h"
+
+#include "model/numtext.h"
+
+#include <chrono>
+
+namespace landuse {
+
+uint32_t SystemTickCount()
+{
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+Simulation::Simulation(SimHost* host, uint64_t seed)
+    : Rng(seed), host_(host ? host : &nullHost_), clock_(SystemTickCount)
+{
+    Register.setListener([this](Ctl id, ControlEvent event) { onControlEvent(id, event); });
+    Register.setErrorSink([this](const std::string& message) { report(message); });
+}
+
+void Simulation::Create()
+{
+    Setup();
+    ResetWeightTable(Register, WeightTable);
+    ReadWeightTable(Register, WeightTable);
+}
+
+bool Simulation::NewSetup()
+{
+    try {
+        (void)Register.readInt(Ctl::Edit_size);
+        (void)Register.readInt(Ctl::E_stop);
+    } catch (const ConvertError& e) {
+        report(e.what());
+        return false;
+    }
+    FreeWorld();
+    Setup();
+    ResetRankSize();
+    return true;
+}
+
+void Simulation::DrawChangedCell(TCell& cell)
+{
+    if (painter_)
+        painter_->DrawCell(cell, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
+}
+
+// The unit-level copies follow their controls; everything else is read live.
+void Simulation::onControlEvent(Ctl id, ControlEvent event)
+{
+    switch (id) {
+    case Ctl::E_stop:
+        if (event == ControlEvent::Changed)
+            StopStep = Register.readInt(Ctl::E_stop);
+        break;
+    case Ctl::rb_direct:
+    case Ctl::rb_hillCl:
+        if (Register.checked(Ctl::rb_direct))
+            ReturnMode = 0;
+        if (Register.checked(Ctl::rb_hillCl))
+            ReturnMode = 1;
+        break;
+    case Ctl::CB_actAna1:
+        Ana1Active = Register.checked(Ctl::CB_actAna1);
+        break;
+    case Ctl::CB_actAna2:
+        Ana2Active = Register.checked(Ctl::CB_actAna2);
+        break;
+    case Ctl::E_tileSz:
+    case Ctl::E_tileSz2:
+    case Ctl::UpD_tileSz:
+    case Ctl::UpD_tileSz2:
+        TileSize = Register.position(Ctl::UpD_tileSz);
+        break;
+    case Ctl::StringGrid1:
+        if (event == ControlEvent::KeyUp)
+            ReadWeightTable(Register, WeightTable);
+        break;
+    case Ctl::B_reset:
+        ResetWeightTable(Register, WeightTable);
+        break;
+    case Ctl::B_setup:
+        NewSetup();
+        break;
+    case Ctl::B_oneStep:
+        Step();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace landuse

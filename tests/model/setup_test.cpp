@@ -1,0 +1,157 @@
+#include "model/simulation.h"
+
+#include "support/fake_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace landuse;
+using landuse::test::FakeHost;
+
+namespace {
+
+int countLandUse(const World& w, int code)
+{
+    int n = 0;
+    for (size_t i = 0; i < w.Cells.size(); ++i)
+        n += w.Cells.data()[i].LandUse == code;
+    return n;
+}
+
+} // namespace
+
+TEST(Setup, BuildsAnEmptyWorldWithTenDestinationBlocks)
+{
+    for (uint64_t seed = 1; seed <= 20; ++seed) {
+        FakeHost host;
+        Simulation sim(&host, seed);
+        sim.Create();
+        const World& w = sim.world;
+        EXPECT_TRUE(w.Agents.empty());
+        EXPECT_EQ(sim.StepCount, 0);
+        EXPECT_EQ(sim.StopStep, 800);
+        EXPECT_EQ(sim.TileSize, 20);
+        EXPECT_EQ(sim.ReturnMode, 1);
+        EXPECT_EQ(w.Geometry.CellCountX, 202);
+        const int destinations = countLandUse(w, Destination);
+        EXPECT_GE(destinations, 9);
+        EXPECT_LE(destinations, 90);
+
+        // Every destination cell has been raised once per covering block; the
+        // raises add up to 90 whatever the overlaps.
+        double raised = 0;
+        for (size_t i = 0; i < w.Cells.size(); ++i) {
+            const TCell& c = w.Cells.data()[i];
+            raised += c.Potential[2];
+            EXPECT_EQ(c.Potential[0], 0.0);
+            EXPECT_EQ(c.AgentCount, 0);
+            EXPECT_EQ(c.Shade, 255);
+            EXPECT_EQ(c.TrackValue, 0.0);
+            EXPECT_EQ(c.Potential[2] > 0, c.LandUse == Destination);
+        }
+        EXPECT_EQ(raised, 90.0);
+        EXPECT_EQ(sim.Register.text(Ctl::Lbl_B), "22 Grad");
+        EXPECT_EQ(sim.Register.text(Ctl::Lbl_wiggle), "20 Grad");
+        EXPECT_TRUE(host.messages.empty());
+    }
+}
+
+TEST(Setup, DestinationBlocksWrapAcrossTheEdges)
+{
+    // Some seed puts a block centre on an edge; find one and check its wrap.
+    bool seen = false;
+    for (uint64_t seed = 1; seed < 400 && !seen; ++seed) {
+        Simulation sim(nullptr, seed);
+        sim.Create();
+        const TCellList& c = sim.world.Cells;
+        for (int y = 0; y < 202 && !seen; ++y) {
+            if (c[0][y].LandUse == Destination && c[201][y].LandUse == Destination && c[1][y].LandUse == Destination
+                && c[200][y].LandUse != Destination) {
+                // A block centred on column 0 covers columns 201, 0 and 1.
+                seen = c[201][y].Potential[2] >= 1.0;
+            }
+        }
+    }
+    EXPECT_TRUE(seen);
+}
+
+TEST(Setup, CellCentresAndSizeFollowTheCellSize)
+{
+    Simulation sim(nullptr, 3);
+    sim.Register.setText(Ctl::Edit_size, "3");
+    sim.Create();
+    const TCellList& c = sim.world.Cells;
+    EXPECT_EQ(sim.world.Geometry.CellCountX, 135);
+    EXPECT_EQ(c[0][0].PositionX, 1);
+    EXPECT_EQ(c[134][2].PositionX, 134 * 3 + 1);
+    EXPECT_EQ(c[134][2].PositionY, 2 * 3 + 1);
+    EXPECT_EQ(c[5][5].Size, 1);
+    sim.Register.setText(Ctl::Edit_size, "2");
+    ASSERT_TRUE(sim.NewSetup());
+    EXPECT_EQ(sim.world.Cells[201][201].PositionX, 403);
+}
+
+TEST(Setup, BadTextKeepsTheOldWorld)
+{
+    FakeHost host;
+    Simulation sim(&host, 5);
+    sim.Create();
+    sim.Register.setText(Ctl::E_crAgs, "3");
+    for (int i = 0; i < 3; ++i)
+        sim.Step();
+    const size_t cellsBefore = sim.world.Cells.size();
+    const double potentialBefore = sim.world.Cells[10][10].Potential[0];
+
+    sim.Register.setText(Ctl::E_stop, "80x");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], "'80x' is not a valid integer value");
+    EXPECT_EQ(sim.StopStep, 800);
+    EXPECT_FALSE(sim.NewSetup());
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1], "'80x' is not a valid integer value");
+    EXPECT_EQ(sim.StepCount, 3);
+    EXPECT_EQ(sim.world.Cells.size(), cellsBefore);
+    EXPECT_EQ(sim.world.Cells[10][10].Potential[0], potentialBefore);
+
+    sim.Step(); // the old world goes on
+    EXPECT_EQ(sim.StepCount, 4);
+
+    sim.Register.setText(Ctl::Edit_size, "");
+    EXPECT_FALSE(sim.NewSetup());
+    EXPECT_EQ(host.messages.back(), "'' is not a valid integer value");
+}
+
+TEST(Setup, ReturnModeKeepsItsValueWithNeitherButton)
+{
+    Simulation sim(nullptr, 1);
+    sim.Create();
+    sim.Register.setChecked(Ctl::rb_direct, true);
+    EXPECT_EQ(sim.ReturnMode, 0);
+    sim.Register.setChecked(Ctl::rb_direct, false);
+    ASSERT_TRUE(sim.NewSetup());
+    EXPECT_EQ(sim.ReturnMode, 0);
+    sim.Register.setChecked(Ctl::rb_hillCl, true);
+    EXPECT_EQ(sim.ReturnMode, 1);
+}
+
+TEST(Setup, ControlEventsRefreshTheRunVariables)
+{
+    Simulation sim(nullptr, 1);
+    sim.Create();
+    sim.Register.setText(Ctl::E_stop, "50");
+    EXPECT_EQ(sim.StopStep, 50);
+    sim.Register.setText(Ctl::E_tileSz2, "30");
+    EXPECT_EQ(sim.TileSize, 20);
+    sim.Register.setText(Ctl::E_tileSz, "30");
+    EXPECT_EQ(sim.TileSize, 30);
+    sim.Register.setChecked(Ctl::CB_actAna2, true);
+    EXPECT_TRUE(sim.Ana2Active);
+    EXPECT_FALSE(sim.Ana1Active);
+
+    sim.Register.setGridText(2, 1, "4");
+    EXPECT_EQ(sim.WeightTable.WPopPop, 1.0); // read only on a key release
+    sim.Register.gridKeyUp();
+    EXPECT_EQ(sim.WeightTable.WPopPop, 4.0);
+    sim.Register.click(Ctl::B_reset);
+    EXPECT_EQ(sim.WeightTable.WPopPop, 1.0);
+    EXPECT_EQ(sim.Register.gridText(2, 1), "1,0");
+}
