@@ -1,0 +1,31 @@
+#include "analysis/export_paths.h"
+
+#include <string>
+
+#include "analysis/export_file.h"
+#include "model/numtext.h"
+
+namespace landuse {
+
+std::filesystem::path ExportFolderPath(const std::filesystem::path& baseDir, ExportFolder folder)
+{
+    return baseDir / (folder == ExportFolder::Pictures ? "pictures" : "data");
+}
+
+std::filesystem::path ExportFileName(const std::filesystem::path& baseDir, ExportFolder folder,
+                                     std::string_view stem, int suffix, std::string_view extension)
+{
+    // Appending text rather than a path keeps a leading separator in the stem
+    // from replacing the folder.
+    std::filesystem::path file = ExportFolderPath(baseDir, folder) / "";
+    file += std::string(stem) + IntToStr(suffix) + std::string(extension);
+    return file;
+}
+
+void EnsureExportFolders(const std::filesystem::path& baseDir)
+{
+    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Pictures));
+    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Data));
+}
+
+} // namespace landuse

@@ -1,0 +1,42 @@
+#include "analysis/export_pictures.h"
+
+#include <system_error>
+
+#include "analysis/bmp_file.h"
+#include "analysis/export_file.h"
+#include "analysis/export_paths.h"
+#include "analysis/jpeg_file.h"
+
+namespace landuse {
+
+namespace {
+
+constexpr int kJpegQuality = 100;
+
+} // namespace
+
+void SavePicture(const std::filesystem::path& baseDir, std::string_view stem, int suffix, const RgbImage& image)
+{
+    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Pictures));
+    const std::filesystem::path name = ExportFileName(baseDir, ExportFolder::Pictures, stem, suffix, "");
+    std::filesystem::path bmp = name;
+    bmp += ".bmp";
+
+    SaveBmp(bmp, image);
+    try {
+        ConvertToJpeg(name, kJpegQuality);
+    } catch (...) {
+        std::error_code ignored; // the conversion's error is the one to report
+        std::filesystem::remove(bmp, ignored);
+        throw;
+    }
+}
+
+void SavePictures(const std::filesystem::path& baseDir, std::string_view stem, const RgbImage& mainWindow,
+                  const RgbImage& rankSizeWindow)
+{
+    SavePicture(baseDir, stem, 1, mainWindow);
+    SavePicture(baseDir, stem, 2, rankSizeWindow);
+}
+
+} // namespace landuse
