@@ -18,4 +18,19 @@ static void BM_DiffuseAndNormalize(benchmark::State& state)
 }
 BENCHMARK(BM_DiffuseAndNormalize)->Unit(benchmark::kMicrosecond);
 
+
+
+static void BM_DiffuseOnly(benchmark::State& state)
+{
+    Simulation sim(nullptr, 1);
+    sim.Create();
+    for (auto _ : state) {
+        DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
+        benchmark::DoNotOptimize(sim.world.Cells.data());
+        state.PauseTiming();
+        NormalizeFields(sim.world);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DiffuseOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

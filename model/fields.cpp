@@ -1,56 +1,124 @@
 #include "model/fields.h"
 
+#include <cmath>
+#include <cstdint>
+
 namespace landuse {
 
-void NeighbourMean(World& world, int x, int y)
+namespace {
+
+// The nine values in row order (above, own row, below; left to right), summed
+// in extended precision, less the centre, divided by 8.
+inline long double meanOfNine(const double* up, const double* mid, const double* down, size_t x)
+{
+    long double s = up[x - 1];
+    s += up[x];
+    s += up[x + 1];
+    s += mid[x - 1];
+    s += mid[x];
+    s += mid[x + 1];
+    s += down[x - 1];
+    s += down[x];
+    s += down[x + 1];
+    s -= mid[x];
+    return s / 8;
+}
+
+// Fixed point with 56 fraction bits. A value below 14 in magnitude that is a
+// whole multiple of 2^-56 (every double from 1/16 up, and 0) has an exact
+// twin; nine of them add up below 2^63, so every partial sum of the nine is a
+// whole number below 2^64 and the extended-precision sum makes no rounding:
+// the integer sum is the same number.
+constexpr double FixedScale = 0x1p56;
+constexpr long double MeanScale = 0x1p-59L; // back from fixed point, and / 8
+
+// Writes v's fixed-point twin and returns 1 when v has none.
+inline uint8_t fixedTwin(double v, int64_t& twin)
+{
+    // Below 14 in magnitude the scaled value stays under 2^60, so the
+    // conversion is defined.
+    const bool inRange = std::fabs(v) < 14.0;
+    const double t = v * FixedScale;
+    const int64_t f = inRange ? int64_t(t) : 0;
+    twin = f;
+    return uint8_t(!(inRange && double(f) == t));
+}
+
+void loadRow(TLimboRow& row, const TCell* __restrict cells, int countX)
+{
+    double* __restrict v0 = row.value[0].data() + 1;
+    double* __restrict v1 = row.value[1].data() + 1;
+    double* __restrict v2 = row.value[2].data() + 1;
+    int64_t* __restrict f0 = row.fixed[0].data() + 1;
+    int64_t* __restrict f1 = row.fixed[1].data() + 1;
+    int64_t* __restrict f2 = row.fixed[2].data() + 1;
+    uint8_t* __restrict inexact = row.inexact.data() + 1;
+    uint8_t any = 0;
+    for (int x = 0; x < countX; ++x) {
+        const double a = cells[x].Potential[0];
+        const double b = cells[x].Potential[1];
+        const double c = cells[x].Potential[2];
+        v0[x] = a;
+        v1[x] = b;
+        v2[x] = c;
+        const uint8_t bad = fixedTwin(a, f0[x]) | fixedTwin(b, f1[x]) | fixedTwin(c, f2[x]);
+        inexact[x] = bad;
+        any |= bad;
+    }
+    row.anyInexact = any != 0;
+    // The wrapped neighbours at both ends.
+    const size_t last = size_t(countX);
+    for (int k = 0; k < 3; ++k) {
+        row.value[k][0] = row.value[k][last];
+        row.value[k][last + 1] = row.value[k][1];
+        row.fixed[k][0] = row.fixed[k][last];
+        row.fixed[k][last + 1] = row.fixed[k][1];
+    }
+    row.inexact[0] = row.inexact[last];
+    row.inexact[last + 1] = row.inexact[1];
+}
+
+// Neighbour sums of one row in integers, centre left out. Integer sums are
+// exact in any order, so each column of three is added once and shared by the
+// three cells that border it.
+void fixedSums(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* __restrict column,
+               int64_t* __restrict out, int k)
+{
+    const int64_t* __restrict u = up.fixed[k].data();
+    const int64_t* __restrict m = mid.fixed[k].data();
+    const int64_t* __restrict d = down.fixed[k].data();
+    const size_t n = size_t(countX) + 2;
+    for (size_t x = 0; x < n; ++x)
+        column[x] = u[x] + m[x] + d[x];
+    for (size_t x = 1; x <= size_t(countX); ++x)
+        out[x - 1] = column[x - 1] + column[x] + column[x + 1] - m[x];
+}
+
+bool windowInexact(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, size_t x)
+{
+    return (up.inexact[x - 1] | up.inexact[x] | up.inexact[x + 1] | mid.inexact[x - 1] | mid.inexact[x]
+            | mid.inexact[x + 1] | down.inexact[x - 1] | down.inexact[x] | down.inexact[x + 1])
+        != 0;
+}
+
+} // namespace
+
+void NeighbourMean(const World& world, int x, int y, long double means[3])
 {
     const GridGeometry& g = world.Geometry;
     for (int k = 0; k < 3; ++k) {
-        long double& mean = world.Limbo.at(k, x, y);
-        mean = 0;
+        double rows[3][3];
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
                 int nx = x + dx;
                 int ny = y + dy;
                 WrapCoords(nx, ny, g.CellCountX, g.CellCountY);
-                mean += world.Cells.at(nx, ny).Potential[k];
+                rows[dy + 1][dx + 1] = world.Cells.at(nx, ny).Potential[k];
             }
         }
-        mean -= world.Cells.at(x, y).Potential[k];
-        mean /= 8;
+        means[k] = meanOfNine(rows[0] + 1, rows[1] + 1, rows[2] + 1, 0);
     }
 }
-
-namespace {
-
-// The mean pass of one row, the three fields interleaved: their 80-bit sums
-// are independent chains, so the processor can overlap them. The additions of
-// each field keep the order of NeighbourMean, so the results are the same.
-void meanRow(const TCell* up, const TCell* mid, const TCell* down, int countX, long double* m0,
-             long double* m1, long double* m2)
-{
-    for (int x = 0; x < countX; ++x) {
-        const int xl = x == 0 ? countX - 1 : x - 1;
-        const int xr = x == countX - 1 ? 0 : x + 1;
-        const TCell* cells[9] = {up + xl, up + x, up + xr, mid + xl, mid + x, mid + xr, down + xl, down + x, down + xr};
-        long double s0 = cells[0]->Potential[0];
-        long double s1 = cells[0]->Potential[1];
-        long double s2 = cells[0]->Potential[2];
-        for (int n = 1; n < 9; ++n) {
-            s0 += cells[n]->Potential[0];
-            s1 += cells[n]->Potential[1];
-            s2 += cells[n]->Potential[2];
-        }
-        s0 -= mid[x].Potential[0];
-        s1 -= mid[x].Potential[1];
-        s2 -= mid[x].Potential[2];
-        m0[x] = s0 / 8;
-        m1[x] = s1 / 8;
-        m2[x] = s2 / 8;
-    }
-}
-
-} // namespace
 
 void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
 {
@@ -59,28 +127,63 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
     if (countX <= 0 || countY <= 0)
         return;
     TCellList& cells = world.Cells;
-    long double* m0 = world.Limbo.field(0);
-    long double* m1 = world.Limbo.field(1);
-    long double* m2 = world.Limbo.field(2);
+    TLimbo& limbo = world.Limbo;
 
-    // Reads only Potential and writes only Limbo: every mean comes from the
-    // previous step's values.
+    // mean * Diff == fixedSum * (Diff * 2^-59) exactly: scaling by a power of
+    // two commutes with the rounding of the product.
+    const long double diff[3] = {weights.DiffPop, weights.DiffServ, weights.DiffIndu};
+    const long double diffFixed[3] = {diff[0] * MeanScale, diff[1] * MeanScale, diff[2] * MeanScale};
+    const long double noise[3] = {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu};
+
+    // Each row is updated in place once its means are known; the rows around
+    // it keep their previous values in Limbo, so every mean comes from the
+    // previous step (a synchronous update).
+    TLimboRow& row0 = limbo.rows[3];
+    loadRow(row0, cells.row(0), countX);
+    TLimboRow* up = &limbo.rows[0];
+    TLimboRow* mid = &row0;
+    TLimboRow* down = &limbo.rows[1];
+    loadRow(*up, cells.row(countY - 1), countX);
+    if (countY > 1)
+        loadRow(*down, cells.row(1), countX);
+    else
+        down = &row0;
+
     for (int y = 0; y < countY; ++y) {
-        const int yu = y == 0 ? countY - 1 : y - 1;
-        const int yd = y == countY - 1 ? 0 : y + 1;
-        const size_t offset = size_t(y) * size_t(countX);
-        meanRow(cells.row(yu), cells.row(y), cells.row(yd), countX, m0 + offset, m1 + offset, m2 + offset);
-    }
+        for (int k = 0; k < 3; ++k)
+            fixedSums(*up, *mid, *down, countX, limbo.columns.data(), limbo.sums[k].data(), k);
+        const bool anyInexact = up->anyInexact || mid->anyInexact || down->anyInexact;
+        TCell* out = cells.row(y);
+        for (size_t x = 1; x <= size_t(countX); ++x) {
+            long double weighted[3];
+            if (anyInexact && windowInexact(*up, *mid, *down, x)) {
+                for (int k = 0; k < 3; ++k)
+                    weighted[k] = meanOfNine(up->value[k].data(), mid->value[k].data(), down->value[k].data(), x)
+                        * diff[k];
+            } else {
+                for (int k = 0; k < 3; ++k)
+                    weighted[k] = (long double)limbo.sums[k][x - 1] * diffFixed[k];
+            }
+            const long double r = rng.Random();
+            TCell& cell = out[x - 1];
+            cell.Potential[0] = double(weighted[0] + mid->value[0][x] + r * noise[0]);
+            cell.Potential[1] = double(weighted[1] + mid->value[1][x] + r * noise[1]);
+            cell.Potential[2] = double(weighted[2] + mid->value[2][x] + r * noise[2]);
+        }
 
-    const long double d0 = weights.DiffPop, d1 = weights.DiffServ, d2 = weights.DiffIndu;
-    const long double n0 = weights.NoisePop, n1 = weights.NoiseServ, n2 = weights.NoiseIndu;
-    TCell* cell = cells.data();
-    const size_t count = cells.size();
-    for (size_t i = 0; i < count; ++i, ++cell) {
-        const long double r = rng.Random();
-        cell->Potential[0] = double(m0[i] * d0 + cell->Potential[0] + r * n0);
-        cell->Potential[1] = double(m1[i] * d1 + cell->Potential[1] + r * n1);
-        cell->Potential[2] = double(m2[i] * d2 + cell->Potential[2] + r * n2);
+        // Roll: the row below becomes the middle; the next row down is loaded
+        // before it is updated, and the last row wraps to the saved row 0.
+        up = mid;
+        mid = down;
+        if (y + 2 < countY) {
+            TLimboRow* spare = &limbo.rows[0];
+            while (spare == up || spare == mid)
+                ++spare;
+            loadRow(*spare, cells.row(y + 2), countX);
+            down = spare;
+        } else {
+            down = &row0;
+        }
     }
 }
 

@@ -8,13 +8,15 @@
 
 namespace landuse {
 
-// Limbo[k][x][y] = mean of field k over the eight neighbours of (x, y), with
-// wrap-around, summed in extended precision in row order.
-void NeighbourMean(World& world, int x, int y);
+// The mean of each field over the eight neighbours of (x, y), with
+// wrap-around: the nine cells summed in extended precision in row order,
+// less the centre, divided by 8.
+void NeighbourMean(const World& world, int x, int y, long double means[3]);
 
-// Mean pass over the whole grid, then the update pass:
-// Potential[k] = Limbo[k] * Diff_k + Potential[k] + r * Noise_k, with one
-// Random r per cell in row-major order shared by the three fields.
+// Every cell at once from the previous step's values:
+// Potential[k] = mean_k * Diff_k + Potential[k] + r * Noise_k in extended
+// precision, with one Random r per cell in row-major order shared by the
+// three fields.
 void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng);
 
 // Rescales each field to 0..10 over the whole grid. A field with no span

@@ -14,7 +14,7 @@ void Simulation::Setup(bool keepRunCount)
     const GridGeometry& g = world.Geometry;
     world.Agents.clear();
     world.Cells.resize(g.CellCountX, g.CellCountY);
-    world.Limbo.resize(g.CellCountX, g.CellCountY);
+    world.Limbo.resize(g.CellCountX);
     if (Register.checked(Ctl::rb_direct))
         ReturnMode = 0;
     if (Register.checked(Ctl::rb_hillCl))
