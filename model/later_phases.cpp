@@ -3,10 +3,6 @@
 // Phases whose modules come later; each keeps its place in Step and Setup.
 namespace landuse {
 
-void Simulation::CreateAgents() {}
-void Simulation::MoveAgents() {}
-void Simulation::DecayTracks() {}
-void Simulation::RescaleTracks() {}
 void Simulation::CreateStatisticsSeries() {}
 void Simulation::RecordStatistics() {}
 void Simulation::BuildTiles() {}

@@ -75,10 +75,6 @@ private:
     void CreateCells();
     void ResetCells();
     void PlaceDestinations();
-    void CreateAgents();
-    void MoveAgents();
-    void DecayTracks();
-    void RescaleTracks();
     void CreateStatisticsSeries();
     void RecordStatistics();
     void BuildTiles();

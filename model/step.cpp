@@ -1,5 +1,8 @@
 #include "model/simulation.h"
 
+#include "agents/growth.h"
+#include "agents/tracks.h"
+#include "agents/walk.h"
 #include "model/fields.h"
 #include "model/numtext.h"
 
@@ -12,7 +15,7 @@ void Simulation::Step()
         // Tested once: the growth phase creates its full number even if that
         // passes the maximum.
         if (Register.readInt(Ctl::Edit_anzAg) > int64_t(world.Agents.size()))
-            CreateAgents();
+            CreateAgents(*this);
         NormalizeFields(world);
 
         // The picture shows the world before the agents move.
@@ -24,11 +27,11 @@ void Simulation::Step()
                 painter_->DrawAgents(world);
         }
 
-        MoveAgents();
+        MoveAgents(*this);
         if (Register.checked(Ctl::CB_decay))
-            DecayTracks();
+            DecayTracks(world, Register.readFloat(Ctl::E_decay));
         else
-            RescaleTracks();
+            RescaleTracks(world);
 
         ++StepCount;
         host_->setStepLabel(IntToStr(StepCount));

@@ -1,0 +1,207 @@
+#include "agents/growth.h"
+
+#include "model/numtext.h"
+#include "model/simulation.h"
+
+#include <array>
+
+namespace landuse {
+
+CellPos ChooseGrowthCell(const TCellList& cells, int k)
+{
+    double best = 0.0;
+    CellPos result;
+    for (int y = 0; y < cells.countY(); ++y) {
+        const TCell* row = cells.row(y);
+        for (int x = 0; x < cells.countX(); ++x) {
+            if (row[x].Potential[k] > best && row[x].LandUse == Empty) {
+                best = row[x].Potential[k];
+                result = {x, y};
+            }
+        }
+    }
+    return result;
+}
+
+namespace {
+
+// One grid scan serves every pick of a growth phase. For each field it keeps
+// the best empty cells in pick order (highest value first, earlier in the
+// scan first among equals). A pick takes the first listed cell that is still
+// empty: picks only ever take cells out of the empty set, and they change
+// the potentials of the taken cells only, so this yields exactly the cells
+// that a fresh scan per pick would. A list shorter than its capacity holds
+// every candidate, so running out of it means there is none: (0, 0).
+class GrowthPicker {
+public:
+    static constexpr int Capacity = 64;
+
+    // Falls back to a full scan per pick when the phase makes more picks than
+    // the lists can hold.
+    GrowthPicker(const TCellList& cells, int picks) : cells_(cells), batched_(picks <= Capacity)
+    {
+        if (!batched_ || picks == 0)
+            return;
+        capacity_ = picks;
+        const TCell* cell = cells.data();
+        const size_t count = cells.size();
+        for (size_t i = 0; i < count; ++i, ++cell) {
+            if (cell->LandUse != Empty)
+                continue;
+            // Most cells fall below all three floors; test them together.
+            const bool p0 = cell->Potential[0] > floor_[0];
+            const bool p1 = cell->Potential[1] > floor_[1];
+            const bool p2 = cell->Potential[2] > floor_[2];
+            if (!(p0 | p1 | p2))
+                continue;
+            const int32_t x = int32_t(i % size_t(cells.countX()));
+            const int32_t y = int32_t(i / size_t(cells.countX()));
+            if (p0)
+                offer(0, cell->Potential[0], x, y);
+            if (p1)
+                offer(1, cell->Potential[1], x, y);
+            if (p2)
+                offer(2, cell->Potential[2], x, y);
+        }
+    }
+
+    CellPos pick(int k)
+    {
+        if (!batched_)
+            return ChooseGrowthCell(cells_, k);
+        for (int i = 0; i < count_[k]; ++i) {
+            const Entry& e = lists_[k][size_t(i)];
+            if (cells_.at(e.x, e.y).LandUse == Empty)
+                return {e.x, e.y};
+        }
+        return {0, 0};
+    }
+
+private:
+    struct Entry {
+        double value;
+        int32_t x, y;
+    };
+
+    // Called only for values above floor_[k]: above 0, and above the last
+    // listed value once the list is full.
+    void offer(int k, double value, int32_t x, int32_t y)
+    {
+        auto& list = lists_[k];
+        const int n = count_[k];
+        int pos = n < capacity_ ? n : n - 1;
+        while (pos > 0 && list[size_t(pos - 1)].value < value) {
+            list[size_t(pos)] = list[size_t(pos - 1)];
+            --pos;
+        }
+        list[size_t(pos)] = {value, x, y};
+        if (n < capacity_)
+            ++count_[k];
+        if (count_[k] == capacity_)
+            floor_[k] = list[size_t(capacity_ - 1)].value;
+    }
+
+    const TCellList& cells_;
+    bool batched_;
+    int capacity_ = 0;
+    std::array<std::array<Entry, Capacity>, 3> lists_;
+    std::array<int, 3> count_{0, 0, 0};
+    std::array<double, 3> floor_{0.0, 0.0, 0.0};
+};
+
+int plannedPicks(const ParamRegister& reg)
+{
+    // The counts are read for real at their own moments; this only sizes the
+    // lists, so a text that does not convert counts as nothing here.
+    int total = 0;
+    for (Ctl id : {Ctl::E_crAgs, Ctl::E_crServ, Ctl::E_crIndu}) {
+        int32_t n = 0;
+        if (TryStrToInt(reg.text(id), n) && n > 0)
+            total += n > GrowthPicker::Capacity ? GrowthPicker::Capacity + 1 : n;
+    }
+    return total;
+}
+
+void addWeights(TCell& cell, double toPop, double toServ, double toIndu)
+{
+    cell.Potential[0] += toPop;
+    cell.Potential[1] += toServ;
+    cell.Potential[2] += toIndu;
+}
+
+void placeAgentAt(Simulation& sim, size_t index, CellPos at)
+{
+    TAgent& agent = sim.world.Agents[index];
+    const GridGeometry& g = sim.geometry();
+    agent.PosX = at.x;
+    agent.PosY = at.y;
+    sim.world.Cells.at(at.x, at.y).AgentCount += 1;
+    agent.HomeX = at.x;
+    agent.HomeY = at.y;
+    agent.PixelX = at.x * g.CellSize + g.HalfCell;
+    agent.PixelY = at.y * g.CellSize + g.HalfCell;
+    agent.Successful = 0;
+    agent.Heading = sim.Rng.Random(360);
+    agent.State = Searching;
+    agent.Migrated = 0;
+    agent.TripSteps = 0;
+    MarkResidential(sim, at.x, at.y);
+}
+
+void createResourcesWith(Simulation& sim, GrowthPicker& picker)
+{
+    const TWeightTable& w = sim.WeightTable;
+    const int32_t services = sim.Register.readInt(Ctl::E_crServ);
+    for (int32_t i = 0; i < services; ++i) {
+        const CellPos at = picker.pick(1);
+        TCell& cell = sim.world.Cells.at(at.x, at.y);
+        cell.LandUse = Service;
+        addWeights(cell, w.WPopServ, w.WServServ, w.WInduServ);
+        sim.DrawChangedCell(cell);
+    }
+    const int32_t industries = sim.Register.readInt(Ctl::E_crIndu);
+    for (int32_t i = 0; i < industries; ++i) {
+        const CellPos at = picker.pick(2);
+        TCell& cell = sim.world.Cells.at(at.x, at.y);
+        cell.LandUse = Industry;
+        addWeights(cell, w.WPopIndu, w.WServIndu, w.WInduIndu);
+        sim.DrawChangedCell(cell);
+    }
+}
+
+} // namespace
+
+void MarkResidential(Simulation& sim, int32_t x, int32_t y)
+{
+    const TWeightTable& w = sim.WeightTable;
+    TCell& cell = sim.world.Cells.at(x, y);
+    cell.LandUse = Residential;
+    addWeights(cell, w.WPopPop, w.WServPop, w.WInduPop);
+    sim.DrawChangedCell(cell);
+}
+
+void PlaceAgent(Simulation& sim, size_t index, int kind)
+{
+    placeAgentAt(sim, index, ChooseGrowthCell(sim.world.Cells, kind));
+}
+
+void CreateResources(Simulation& sim)
+{
+    GrowthPicker picker(sim.world.Cells, GrowthPicker::Capacity + 1);
+    createResourcesWith(sim, picker);
+}
+
+void CreateAgents(Simulation& sim)
+{
+    // All agents are placed before the first service cell is chosen, and all
+    // service cells before the first industry cell.
+    GrowthPicker picker(sim.world.Cells, plannedPicks(sim.Register));
+    const int32_t n = sim.Register.readInt(Ctl::E_crAgs);
+    for (int32_t i = 0; i < n; ++i) {
+        sim.world.Agents.emplace_back();
+        placeAgentAt(sim, sim.world.Agents.size() - 1, picker.pick(0));
+    }
+    createResourcesWith(sim, picker);
+}
+
+} // namespace landuse
