@@ -157,7 +157,7 @@ void createResourcesWith(Simulation& sim, GrowthPicker& picker)
         TCell& cell = sim.world.Cells.at(at.x, at.y);
         cell.LandUse = Service;
         addWeights(cell, w.WPopServ, w.WServServ, w.WInduServ);
-        sim.DrawChangedCell(cell);
+        sim.DrawChangedCell(at.x, at.y);
     }
     const int32_t industries = sim.Register.readInt(Ctl::E_crIndu);
     for (int32_t i = 0; i < industries; ++i) {
@@ -165,7 +165,7 @@ void createResourcesWith(Simulation& sim, GrowthPicker& picker)
         TCell& cell = sim.world.Cells.at(at.x, at.y);
         cell.LandUse = Industry;
         addWeights(cell, w.WPopIndu, w.WServIndu, w.WInduIndu);
-        sim.DrawChangedCell(cell);
+        sim.DrawChangedCell(at.x, at.y);
     }
 }
 
@@ -177,7 +177,7 @@ void MarkResidential(Simulation& sim, int32_t x, int32_t y)
     TCell& cell = sim.world.Cells.at(x, y);
     cell.LandUse = Residential;
     addWeights(cell, w.WPopPop, w.WServPop, w.WInduPop);
-    sim.DrawChangedCell(cell);
+    sim.DrawChangedCell(x, y);
 }
 
 void PlaceAgent(Simulation& sim, size_t index, int kind)

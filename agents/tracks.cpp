@@ -1,5 +1,7 @@
 #include "agents/tracks.h"
 
+#include "model/range_scan.h"
+
 namespace landuse {
 
 void DecayTracks(World& world, double factor)
@@ -14,20 +16,24 @@ void DecayTracks(World& world, double factor)
 
 void RescaleTracks(World& world)
 {
-    double hiR = 0.1, loR = 99999999999.0;
-    double hiT = 0.1, loT = 99999999999.0;
+    RangeScan ret(0.1, 99999999999.0);
+    RangeScan track(0.1, 99999999999.0);
     TCell* begin = world.Cells.data();
-    TCell* end = begin + world.Cells.size();
-    for (const TCell* c = begin; c != end; ++c) {
-        if (c->TrackValue > hiT)
-            hiT = c->TrackValue;
-        if (c->TrackValue < loT)
-            loT = c->TrackValue;
-        if (c->ReturnTrackValue > hiR)
-            hiR = c->ReturnTrackValue;
-        if (c->ReturnTrackValue < loR)
-            loR = c->ReturnTrackValue;
+    const size_t count = world.Cells.size();
+    size_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        track.add(0, begin[i].TrackValue);
+        ret.add(0, begin[i].ReturnTrackValue);
+        track.add(1, begin[i + 1].TrackValue);
+        ret.add(1, begin[i + 1].ReturnTrackValue);
     }
+    if (i < count) {
+        track.add(0, begin[i].TrackValue);
+        ret.add(0, begin[i].ReturnTrackValue);
+    }
+    const double hiR = ret.high(), loR = ret.low();
+    const double hiT = track.high();
+    double loT = track.low();
     // Each cell's new values depend only on its own and the two ranges, so
     // both kinds are rescaled in one pass.
     const bool scaleR = hiR != loR;
@@ -36,11 +42,14 @@ void RescaleTracks(World& world)
     const double fT = scaleT ? 255.0 / (hiT - loT) : 1.0;
     if (!scaleT)
         loT = 0.0;
-    for (TCell* c = begin; c != end; ++c) {
-        if (scaleR && c->ReturnTrackValue > 0)
-            c->ReturnTrackValue = (c->ReturnTrackValue - loR) * fR;
-        c->TrackValue = (c->TrackValue - loT) * fT;
+    if (scaleR) {
+        for (i = 0; i < count; ++i) {
+            const double r = begin[i].ReturnTrackValue;
+            begin[i].ReturnTrackValue = r > 0 ? (r - loR) * fR : r;
+        }
     }
+    for (i = 0; i < count; ++i)
+        begin[i].TrackValue = (begin[i].TrackValue - loT) * fT;
 }
 
 } // namespace landuse

@@ -72,7 +72,7 @@ void Migrate(Simulation& sim, TAgent& agent)
     home.LandUse = kind;
     if (kind == Residential)
         home.Potential[0] += 1;
-    sim.DrawChangedCell(home);
+    sim.DrawChangedCell(agent.HomeX, agent.HomeY);
 }
 
 void MoveAgents(Simulation& sim)

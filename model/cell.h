@@ -16,30 +16,36 @@ inline constexpr int32_t Destination = 3;
 inline constexpr int32_t Service = 4;
 inline constexpr int32_t Industry = 5;
 
-// The fields the step's full-grid scans touch come first, so that those scans
-// read one cache line per cell; the drawing state follows.
+// One grid cell as the model sees it: land use, agents, marks and the three
+// attraction values. Every step passes over all cells several times, so this
+// record holds only what those passes touch (48 bytes).
 struct TCell {
-    TCell() = default;
-    TCell(int32_t positionX, int32_t positionY, int32_t size, int32_t fillColor)
-        : PositionX(positionX), PositionY(positionY), Size(size), FillColor(fillColor)
-    {
-    }
-
     double Potential[3] = {0, 0, 0}; // 0 population, 1 service, 2 industry
     double TrackValue = 0;           // laid by every move
     double ReturnTrackValue = 0;     // laid by returning agents; what agents sniff
     int32_t LandUse = Empty;
     int32_t AgentCount = 0;
+};
 
-    int32_t Shade = 0;               // grey level last drawn, 0 black .. 255 white
-    int32_t ShownField = 0;          // Potential entry shown in the field view
-    double LastDrawnValue = 0;       // TrackValue when last drawn
-    int32_t PositionX = 0;           // pixel centre
+// The rest of a cell: where it is drawn and how it was last drawn. Only the
+// drawing reads and writes it, so it lives beside the cells rather than in
+// them, out of the way of the model's passes.
+struct TCellLook {
+    TCellLook() = default;
+    TCellLook(int32_t positionX, int32_t positionY, int32_t size, int32_t fillColor)
+        : PositionX(positionX), PositionY(positionY), Size(size), FillColor(fillColor)
+    {
+    }
+
+    int32_t Shade = 0;         // grey level last drawn, 0 black .. 255 white
+    int32_t ShownField = 0;    // Potential entry shown in the field view
+    double LastDrawnValue = 0; // TrackValue when last drawn
+    int32_t PositionX = 0;     // pixel centre
     int32_t PositionY = 0;
-    int32_t Size = 0;                // half the drawn edge, pixels
+    int32_t Size = 0;          // half the drawn edge, pixels
     int32_t FillColor = 0;
     bool AllBlack = false;
-    long double ShadeMax = 0;        // grey scale range copied in before a repaint
+    long double ShadeMax = 0;  // grey scale range copied in before a repaint
     long double ShadeMin = 0;
 };
 
@@ -71,11 +77,14 @@ public:
         countX_ = countX;
         countY_ = countY;
         cells_.assign(size_t(countX) * size_t(countY), TCell{});
+        looks_.assign(size_t(countX) * size_t(countY), TCellLook{});
     }
     void clear()
     {
         cells_.clear();
         cells_.shrink_to_fit();
+        looks_.clear();
+        looks_.shrink_to_fit();
         countX_ = countY_ = 0;
     }
 
@@ -83,6 +92,11 @@ public:
     ConstColumn operator[](int x) const { return {cells_.data() + x, countX_}; }
     TCell& at(int x, int y) { return cells_[size_t(y) * size_t(countX_) + size_t(x)]; }
     const TCell& at(int x, int y) const { return cells_[size_t(y) * size_t(countX_) + size_t(x)]; }
+
+    TCellLook& look(int x, int y) { return looks_[size_t(y) * size_t(countX_) + size_t(x)]; }
+    const TCellLook& look(int x, int y) const { return looks_[size_t(y) * size_t(countX_) + size_t(x)]; }
+    TCellLook* looks() { return looks_.data(); }
+    const TCellLook* looks() const { return looks_.data(); }
 
     // Row-major access for full-grid passes.
     TCell* data() { return cells_.data(); }
@@ -95,6 +109,7 @@ public:
 
 private:
     std::vector<TCell> cells_;
+    std::vector<TCellLook> looks_;
     int countX_ = 0;
     int countY_ = 0;
 };

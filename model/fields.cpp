@@ -1,5 +1,7 @@
 #include "model/fields.h"
 
+#include "model/range_scan.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -24,13 +26,21 @@ inline long double meanOfNine(const double* up, const double* mid, const double*
     return s / 8;
 }
 
-// Fixed point with 56 fraction bits. A value below 14 in magnitude that is a
-// whole multiple of 2^-56 (every double from 1/16 up, and 0) has an exact
-// twin; nine of them add up below 2^63, so every partial sum of the nine is a
-// whole number below 2^64 and the extended-precision sum makes no rounding:
-// the integer sum is the same number.
-constexpr double FixedScale = 0x1p56;
-constexpr long double MeanScale = 0x1p-59L; // back from fixed point, and / 8
+// Fixed point with 55 fraction bits. A value below 14 in magnitude that is a
+// whole multiple of 2^-55 (every double from 1/8 up, and 0) has an exact
+// twin. Nine twins add up below 2^62, so every partial sum of the nine is a
+// whole number that extended precision holds without rounding: the integer
+// sum is the very number the extended sum gives. The same holds for the mean
+// plus the old value, (sum + 8 * twin) * 2^-58.
+constexpr double FixedScale = 0x1p55;
+// The update runs on values scaled by 2^58, where the mean is the integer
+// sum itself; rounding commutes with scaling by a power of two, so the result
+// is the same once scaled back.
+constexpr double UpdateScale = 0x1p58;
+constexpr double UpdateUnscale = 0x1p-58;
+// Below this a scaled-back result would be subnormal, where scaling no
+// longer commutes with rounding.
+constexpr double SmallestScaled = 0x1p-964;
 
 // Writes v's fixed-point twin and returns 1 when v has none.
 inline uint8_t fixedTwin(double v, int64_t& twin)
@@ -78,11 +88,11 @@ void loadRow(TLimboRow& row, const TCell* __restrict cells, int countX)
     row.inexact[last + 1] = row.inexact[1];
 }
 
-// Neighbour sums of one row in integers, centre left out. Integer sums are
-// exact in any order, so each column of three is added once and shared by the
-// three cells that border it.
+// Neighbour sums of one row in integers, centre left out, and the same plus
+// eight times the centre. Integer sums are exact in any order, so each column
+// of three is added once and shared by the three cells that border it.
 void fixedSums(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* __restrict column,
-               int64_t* __restrict out, int k)
+               int64_t* __restrict sums, int64_t* __restrict withCentre, int k)
 {
     const int64_t* __restrict u = up.fixed[k].data();
     const int64_t* __restrict m = mid.fixed[k].data();
@@ -90,8 +100,11 @@ void fixedSums(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down,
     const size_t n = size_t(countX) + 2;
     for (size_t x = 0; x < n; ++x)
         column[x] = u[x] + m[x] + d[x];
-    for (size_t x = 1; x <= size_t(countX); ++x)
-        out[x - 1] = column[x - 1] + column[x] + column[x + 1] - m[x];
+    for (size_t x = 1; x <= size_t(countX); ++x) {
+        const int64_t s = column[x - 1] + column[x] + column[x + 1] - m[x];
+        sums[x - 1] = s;
+        withCentre[x - 1] = s + 8 * m[x];
+    }
 }
 
 bool windowInexact(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, size_t x)
@@ -129,11 +142,14 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
     TCellList& cells = world.Cells;
     TLimbo& limbo = world.Limbo;
 
-    // mean * Diff == fixedSum * (Diff * 2^-59) exactly: scaling by a power of
-    // two commutes with the rounding of the product.
-    const long double diff[3] = {weights.DiffPop, weights.DiffServ, weights.DiffIndu};
-    const long double diffFixed[3] = {diff[0] * MeanScale, diff[1] * MeanScale, diff[2] * MeanScale};
-    const long double noise[3] = {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu};
+    const double diff[3] = {weights.DiffPop, weights.DiffServ, weights.DiffIndu};
+    const double noise[3] = {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu};
+    double noiseScaled[3];
+    bool scalable = true;
+    for (int k = 0; k < 3; ++k) {
+        noiseScaled[k] = noise[k] * UpdateScale;
+        scalable = scalable && std::isfinite(noiseScaled[k]);
+    }
 
     // Each row is updated in place once its means are known; the rows around
     // it keep their previous values in Limbo, so every mean comes from the
@@ -151,24 +167,40 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
 
     for (int y = 0; y < countY; ++y) {
         for (int k = 0; k < 3; ++k)
-            fixedSums(*up, *mid, *down, countX, limbo.columns.data(), limbo.sums[k].data(), k);
-        const bool anyInexact = up->anyInexact || mid->anyInexact || down->anyInexact;
+            fixedSums(*up, *mid, *down, countX, limbo.columns.data(), limbo.sums[k].data(), limbo.withCentre[k].data(),
+                      k);
+        const bool anyInexact = !scalable || up->anyInexact || mid->anyInexact || down->anyInexact;
         TCell* out = cells.row(y);
         for (size_t x = 1; x <= size_t(countX); ++x) {
-            long double weighted[3];
-            if (anyInexact && windowInexact(*up, *mid, *down, x)) {
-                for (int k = 0; k < 3; ++k)
-                    weighted[k] = meanOfNine(up->value[k].data(), mid->value[k].data(), down->value[k].data(), x)
-                        * diff[k];
-            } else {
-                for (int k = 0; k < 3; ++k)
-                    weighted[k] = (long double)limbo.sums[k][x - 1] * diffFixed[k];
-            }
-            const long double r = rng.Random();
+            const double r = rng.Random();
             TCell& cell = out[x - 1];
-            cell.Potential[0] = double(weighted[0] + mid->value[0][x] + r * noise[0]);
-            cell.Potential[1] = double(weighted[1] + mid->value[1][x] + r * noise[1]);
-            cell.Potential[2] = double(weighted[2] + mid->value[2][x] + r * noise[2]);
+            if (!(anyInexact && windowInexact(*up, *mid, *down, x))) {
+                double result[3];
+                for (int k = 0; k < 3; ++k) {
+                    long double z;
+                    if (diff[k] == 1.0) {
+                        z = (long double)limbo.withCentre[k][x - 1];
+                    } else {
+                        z = (long double)limbo.sums[k][x - 1] * diff[k];
+                        z += (long double)(limbo.withCentre[k][x - 1] - limbo.sums[k][x - 1]);
+                    }
+                    z += (long double)r * noiseScaled[k];
+                    result[k] = double(z) * UpdateUnscale;
+                }
+                if ((result[0] == 0 || std::fabs(result[0]) >= SmallestScaled)
+                    && (result[1] == 0 || std::fabs(result[1]) >= SmallestScaled)
+                    && (result[2] == 0 || std::fabs(result[2]) >= SmallestScaled)) {
+                    cell.Potential[0] = result[0];
+                    cell.Potential[1] = result[1];
+                    cell.Potential[2] = result[2];
+                    continue;
+                }
+            }
+            for (int k = 0; k < 3; ++k) {
+                const long double mean
+                    = meanOfNine(up->value[k].data(), mid->value[k].data(), down->value[k].data(), x);
+                cell.Potential[k] = double(mean * diff[k] + mid->value[k][x] + (long double)r * noise[k]);
+            }
         }
 
         // Roll: the row below becomes the middle; the next row down is loaded
@@ -191,30 +223,34 @@ void NormalizeFields(World& world)
 {
     // The scan order does not change a maximum or a minimum, so one pass finds
     // the ranges of all three fields.
-    double hi[3] = {1e-8, 1e-8, 1e-8};
-    double lo[3] = {9999999999.0, 9999999999.0, 9999999999.0};
+    RangeScan range[3] = {{1e-8, 9999999999.0}, {1e-8, 9999999999.0}, {1e-8, 9999999999.0}};
     TCell* begin = world.Cells.data();
-    TCell* end = begin + world.Cells.size();
-    for (const TCell* c = begin; c != end; ++c) {
+    const size_t count = world.Cells.size();
+    size_t i = 0;
+    for (; i + 1 < count; i += 2) {
         for (int k = 0; k < 3; ++k) {
-            const double p = c->Potential[k];
-            if (p > hi[k])
-                hi[k] = p;
-            if (p < lo[k])
-                lo[k] = p;
+            range[k].add(0, begin[i].Potential[k]);
+            range[k].add(1, begin[i + 1].Potential[k]);
         }
     }
-    bool scale[3];
+    if (i < count)
+        for (int k = 0; k < 3; ++k)
+            range[k].add(0, begin[i].Potential[k]);
+    double lo[3];
     double f[3];
     for (int k = 0; k < 3; ++k) {
-        scale[k] = hi[k] != lo[k];
-        f[k] = scale[k] ? 10.0 / (hi[k] - lo[k]) : 1.0;
-        if (!scale[k])
+        const double hi = range[k].high();
+        lo[k] = range[k].low();
+        if (hi != lo[k]) {
+            f[k] = 10.0 / (hi - lo[k]);
+        } else {
+            f[k] = 1.0;
             lo[k] = 0.0;
+        }
     }
-    for (TCell* c = begin; c != end; ++c)
+    for (i = 0; i < count; ++i)
         for (int k = 0; k < 3; ++k)
-            c->Potential[k] = (c->Potential[k] - lo[k]) * f[k];
+            begin[i].Potential[k] = (begin[i].Potential[k] - lo[k]) * f[k];
 }
 
 } // namespace landuse

@@ -5,7 +5,6 @@
 namespace landuse {
 
 struct World;
-struct TCell;
 class ParamRegister;
 
 // Which value a shaded cell shows.
@@ -19,7 +18,7 @@ public:
     virtual void ClearAgentLayer() = 0;
     virtual void RepaintCells(World& world, const ParamRegister& reg) = 0;
     virtual void DrawAgents(const World& world) = 0;
-    virtual void DrawCell(TCell& cell, ShadeSource source, bool hideLandUse) = 0;
+    virtual void DrawCell(World& world, int x, int y, ShadeSource source, bool hideLandUse) = 0;
 };
 
 } // namespace landuse

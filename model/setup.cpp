@@ -48,7 +48,7 @@ void Simulation::CreateCells()
     const GridGeometry& g = world.Geometry;
     for (int y = 0; y < g.CellCountY; ++y)
         for (int x = 0; x < g.CellCountX; ++x)
-            world.Cells.at(x, y) = TCell(x * g.CellSize + g.HalfCell, y * g.CellSize + g.HalfCell, g.HalfCell, 0);
+            world.Cells.look(x, y) = TCellLook(x * g.CellSize + g.HalfCell, y * g.CellSize + g.HalfCell, g.HalfCell, 0);
     ResetCells();
 }
 
@@ -56,15 +56,16 @@ void Simulation::ResetCells()
 {
     const bool allBlack = Register.checked(Ctl::Cb_allBlack);
     TCell* cell = world.Cells.data();
-    for (size_t i = 0; i < world.Cells.size(); ++i, ++cell) {
-        cell->Shade = 255;
+    TCellLook* look = world.Cells.looks();
+    for (size_t i = 0; i < world.Cells.size(); ++i, ++cell, ++look) {
+        look->Shade = 255;
         cell->LandUse = Empty;
-        cell->ShadeMax = 1.0L;
+        look->ShadeMax = 1.0L;
         cell->TrackValue = 0;
         cell->ReturnTrackValue = 0;
-        cell->LastDrawnValue = 0;
+        look->LastDrawnValue = 0;
         cell->AgentCount = 0;
-        cell->AllBlack = allBlack;
+        look->AllBlack = allBlack;
     }
     if (painter_) {
         painter_->FindShadeRange(world, Register);
@@ -86,7 +87,7 @@ void Simulation::PlaceDestinations()
                 TCell& cell = world.Cells.at(x, y);
                 cell.LandUse = Destination;
                 cell.Potential[2] += 1.0;
-                DrawChangedCell(cell);
+                DrawChangedCell(x, y);
             }
         }
     }

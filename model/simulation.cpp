@@ -41,10 +41,10 @@ bool Simulation::NewSetup()
     return true;
 }
 
-void Simulation::DrawChangedCell(TCell& cell)
+void Simulation::DrawChangedCell(int x, int y)
 {
     if (painter_)
-        painter_->DrawCell(cell, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
+        painter_->DrawCell(world, x, y, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
 }
 
 // The unit-level copies follow their controls; everything else is read live.

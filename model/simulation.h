@@ -64,7 +64,7 @@ public:
 
     const GridGeometry& geometry() const { return world.Geometry; }
     // Draws a cell the model has just changed, when there is a painter.
-    void DrawChangedCell(TCell& cell);
+    void DrawChangedCell(int x, int y);
     void UpdateFrameRate();
 
 private:

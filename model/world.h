@@ -20,7 +20,7 @@ namespace landuse {
 // exactly.
 struct TLimboRow {
     std::vector<double> value[3];  // padded: index x + 1 is column x
-    std::vector<int64_t> fixed[3]; // value * 2^56 when exact
+    std::vector<int64_t> fixed[3]; // value * 2^55 when exact
     std::vector<uint8_t> inexact;  // 1 where a value has no exact twin
     bool anyInexact = false;
 };
@@ -37,12 +37,15 @@ struct TLimbo {
         }
         for (auto& s : sums)
             s.assign(size_t(countX), 0);
+        for (auto& s : withCentre)
+            s.assign(size_t(countX), 0);
         columns.assign(size_t(countX) + 2, 0);
     }
     void clear() { *this = TLimbo{}; }
 
     TLimboRow rows[4];             // three rolling rows and row 0
     std::vector<int64_t> sums[3];  // neighbour sums of the row being updated
+    std::vector<int64_t> withCentre[3]; // the same plus eight times the centre
     std::vector<int64_t> columns;  // column sums of three rows, padded
 };
 

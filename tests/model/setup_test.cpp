@@ -44,7 +44,7 @@ TEST(Setup, BuildsAnEmptyWorldWithTenDestinationBlocks)
             raised += c.Potential[2];
             EXPECT_EQ(c.Potential[0], 0.0);
             EXPECT_EQ(c.AgentCount, 0);
-            EXPECT_EQ(c.Shade, 255);
+            EXPECT_EQ(w.Cells.looks()[i].Shade, 255);
             EXPECT_EQ(c.TrackValue, 0.0);
             EXPECT_EQ(c.Potential[2] > 0, c.LandUse == Destination);
         }
@@ -81,13 +81,13 @@ TEST(Setup, CellCentresAndSizeFollowTheCellSize)
     sim.Create();
     const TCellList& c = sim.world.Cells;
     EXPECT_EQ(sim.world.Geometry.CellCountX, 135);
-    EXPECT_EQ(c[0][0].PositionX, 1);
-    EXPECT_EQ(c[134][2].PositionX, 134 * 3 + 1);
-    EXPECT_EQ(c[134][2].PositionY, 2 * 3 + 1);
-    EXPECT_EQ(c[5][5].Size, 1);
+    EXPECT_EQ(c.look(0, 0).PositionX, 1);
+    EXPECT_EQ(c.look(134, 2).PositionX, 134 * 3 + 1);
+    EXPECT_EQ(c.look(134, 2).PositionY, 2 * 3 + 1);
+    EXPECT_EQ(c.look(5, 5).Size, 1);
     sim.Register.setText(Ctl::Edit_size, "2");
     ASSERT_TRUE(sim.NewSetup());
-    EXPECT_EQ(sim.world.Cells[201][201].PositionX, 403);
+    EXPECT_EQ(sim.world.Cells.look(201, 201).PositionX, 403);
 }
 
 TEST(Setup, BadTextKeepsTheOldWorld)
