@@ -15,9 +15,15 @@ std::filesystem::path ExportFolderPath(const std::filesystem::path& baseDir, Exp
 std::filesystem::path ExportFileName(const std::filesystem::path& baseDir, ExportFolder folder,
                                      std::string_view stem, int suffix, std::string_view extension)
 {
+    return ExportFileIn(ExportFolderPath(baseDir, folder), stem, suffix, extension);
+}
+
+std::filesystem::path ExportFileIn(const std::filesystem::path& dir, std::string_view stem, int suffix,
+                                   std::string_view extension)
+{
     // Appending text rather than a path keeps a leading separator in the stem
     // from replacing the folder.
-    std::filesystem::path file = ExportFolderPath(baseDir, folder) / "";
+    std::filesystem::path file = dir / "";
     file += std::string(stem) + IntToStr(suffix) + std::string(extension);
     return file;
 }

@@ -17,6 +17,10 @@ std::filesystem::path ExportFolderPath(const std::filesystem::path& baseDir, Exp
 std::filesystem::path ExportFileName(const std::filesystem::path& baseDir, ExportFolder folder,
                                      std::string_view stem, int suffix, std::string_view extension);
 
+// dir / (stem + suffix + extension), the stem taken as typed.
+std::filesystem::path ExportFileIn(const std::filesystem::path& dir, std::string_view stem, int suffix,
+                                   std::string_view extension);
+
 // Creates the pictures and data folders when missing. Throws ExportError
 // naming the folder that could not be made.
 void EnsureExportFolders(const std::filesystem::path& baseDir);

@@ -32,8 +32,15 @@ std::string Count(std::size_t n, const char* what)
 std::vector<WrittenFile> SaveSeriesData(const std::filesystem::path& baseDir, std::string_view stem,
                                         const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
 {
-    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Data));
-    const auto name = [&](int suffix) { return ExportFileName(baseDir, ExportFolder::Data, stem, suffix, ".xls"); };
+    const std::filesystem::path dataDir = ExportFolderPath(baseDir, ExportFolder::Data);
+    EnsureFolder(dataDir);
+    return SaveSeriesDataTo(dataDir, stem, rankSize, linear, timeSeries);
+}
+
+std::vector<WrittenFile> SaveSeriesDataTo(const std::filesystem::path& dataDir, std::string_view stem,
+                                          const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
+{
+    const auto name = [&](int suffix) { return ExportFileIn(dataDir, stem, suffix, ".xls"); };
 
     std::vector<WrittenFile> files;
     files.push_back(WriteChartFile(name(3), rankSize, WriteWorksheet));

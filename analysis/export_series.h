@@ -21,6 +21,10 @@ struct WrittenFile {
 // Returns the files in that order with what each had to leave out. The first
 // file that cannot be written throws ExportError naming it; files written
 // before it stay.
+// The same three files straight into dataDir, which must exist.
+std::vector<WrittenFile> SaveSeriesDataTo(const std::filesystem::path& dataDir, std::string_view stem,
+                                          const Chart& rankSize, const Chart& linear, const Chart& timeSeries);
+
 std::vector<WrittenFile> SaveSeriesData(const std::filesystem::path& baseDir, std::string_view stem,
                                         const Chart& rankSize, const Chart& linear, const Chart& timeSeries);
 

@@ -1,6 +1,8 @@
 // landuse-run: one run of the model without a window, for scripts, servers
 // and batch jobs.
 
+#include "analysis/export_error.h"
+#include "analysis/export_series.h"
 #include "analysis/statistics.h"
 #include "app/run_options.h"
 #include "model/numtext.h"
@@ -14,6 +16,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -72,6 +75,24 @@ private:
     std::ofstream out_;
     bool committed_ = false;
 };
+
+// Data tools read a point as decimal separator.
+std::string dataNumber(const std::optional<double>& v)
+{
+    if (!v)
+        return "";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", *v);
+    return buf;
+}
+
+void writeRankSize(std::ostream& out, const RankSizeWindow& window)
+{
+    out << "time,intercept_K,correlation_r,slope,avg_diff\n";
+    for (const RankSizeRow& row : window.Measures)
+        out << row.Time << ',' << dataNumber(row.K) << ',' << dataNumber(row.Correlation) << ','
+            << dataNumber(row.Slope) << ',' << dataNumber(row.AvgDiff) << '\n';
+}
 
 int fail(const std::string& message)
 {
@@ -134,6 +155,22 @@ int run(const RunOptions& options)
 
     if (stats)
         stats->commit();
+    if (!options.rankSizeFile.empty()) {
+        PendingFile rankSize(options.rankSizeFile);
+        writeRankSize(rankSize.out(), sim.RankSize);
+        rankSize.commit();
+    }
+    if (!options.dataDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.dataDir, ec);
+        if (ec)
+            return fail("cannot create '" + options.dataDir + "': " + ec.message());
+        const auto files = SaveSeriesDataTo(options.dataDir, sim.Register.text(Ctl::E_pName), sim.RankSize.C_RankSize,
+                                            sim.RankSize.C_Linear, sim.Chart1);
+        const std::string omissions = DescribeOmissions(files);
+        if (!omissions.empty())
+            std::cerr << "landuse-run: " << omissions;
+    }
 
     std::printf("%lld steps in %.3f s (%.0f steps/s), %zu agents, seed %llu\n", (long long)options.steps, seconds,
                 seconds > 0 ? double(options.steps) / seconds : 0.0, sim.world.Agents.size(),

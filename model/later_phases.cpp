@@ -1,13 +1,8 @@
 #include "model/simulation.h"
 
-// Phases whose modules come later; each keeps its place in Step and Setup.
+// The parameter sweeps come later; their checks keep their place in Step.
 namespace landuse {
 
-void Simulation::CreateStatisticsSeries() {}
-void Simulation::RecordStatistics() {}
-void Simulation::BuildTiles() {}
-void Simulation::MeasureRankSize() {}
-void Simulation::ResetRankSize() {}
 void Simulation::CheckAnalysis1() {}
 void Simulation::CheckAnalysis2() {}
 

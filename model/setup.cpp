@@ -24,13 +24,13 @@ void Simulation::Setup(bool keepRunCount)
     CreateCells();
     StepCount = 0;
     PlaceDestinations();
-    CreateStatisticsSeries();
+    Stats = CreateStatisticsSeries(Chart1);
     TileSize = Register.position(Ctl::UpD_tileSz);
     Ana1Active = Register.checked(Ctl::CB_actAna1);
     Ana2Active = Register.checked(Ctl::CB_actAna2);
     if (!keepRunCount)
         RunCount = 0;
-    BuildTiles();
+    BuildTiles(world, TileSize);
 }
 
 void Simulation::FreeWorld()

@@ -17,6 +17,7 @@ Simulation::Simulation(SimHost* host, uint64_t seed)
 {
     Register.setListener([this](Ctl id, ControlEvent event) { onControlEvent(id, event); });
     Register.setErrorSink([this](const std::string& message) { report(message); });
+    SetUpChart1(Chart1);
 }
 
 void Simulation::Create()
@@ -24,6 +25,8 @@ void Simulation::Create()
     Setup();
     ResetWeightTable(Register, WeightTable);
     ReadWeightTable(Register, WeightTable);
+    // The rank-size window is created after the main window.
+    RankSize.ResetRankSize();
 }
 
 bool Simulation::NewSetup()
@@ -37,7 +40,7 @@ bool Simulation::NewSetup()
     }
     FreeWorld();
     Setup();
-    ResetRankSize();
+    RankSize.ResetRankSize();
     return true;
 }
 
@@ -71,9 +74,15 @@ void Simulation::onControlEvent(Ctl id, ControlEvent event)
     case Ctl::E_tileSz:
     case Ctl::E_tileSz2:
     case Ctl::UpD_tileSz:
-    case Ctl::UpD_tileSz2:
+    case Ctl::UpD_tileSz2: {
+        const int32_t before = TileSize;
         TileSize = Register.position(Ctl::UpD_tileSz);
+        // The tile list follows at once, so a measure never asks for tiles
+        // that do not exist; the rank history starts again.
+        if (TileSize != before && world.Cells.size() > 0)
+            BuildTiles(world, TileSize);
         break;
+    }
     case Ctl::StringGrid1:
         if (event == ControlEvent::KeyUp)
             ReadWeightTable(Register, WeightTable);

@@ -4,6 +4,9 @@
 // window (or the headless runner) calls. Several simulations can live side by
 // side in one process; nothing here is global.
 
+#include "analysis/ranksize.h"
+#include "analysis/run_chart.h"
+#include "chart/chart.h"
 #include "model/host.h"
 #include "model/painter.h"
 #include "model/random.h"
@@ -48,6 +51,11 @@ public:
     TRandom Rng;
     World world;
 
+    // The main window's time-series chart, and the rank-size window.
+    Chart Chart1;
+    StatisticsSeries Stats;
+    RankSizeWindow RankSize;
+
     // Run variables, refreshed at setup and by their controls' events.
     int32_t StepCount = 0;
     int32_t StopStep = 0;
@@ -71,15 +79,10 @@ private:
     void onControlEvent(Ctl id, ControlEvent event);
     void report(const std::string& message) { host_->showMessage(message); }
 
-    // Phases of the step and of setup that other modules provide.
+    // The sweeps' checks at the end of a step.
     void CreateCells();
     void ResetCells();
     void PlaceDestinations();
-    void CreateStatisticsSeries();
-    void RecordStatistics();
-    void BuildTiles();
-    void MeasureRankSize();
-    void ResetRankSize();
     void CheckAnalysis1();
     void CheckAnalysis2();
 

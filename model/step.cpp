@@ -35,9 +35,9 @@ void Simulation::Step()
 
         ++StepCount;
         host_->setStepLabel(IntToStr(StepCount));
-        RecordStatistics();
+        RecordStatistics(Stats, StepCount, world.Agents);
         if (++RankSizeCounter == 100) {
-            MeasureRankSize();
+            MeasureRankSize(world, TileSize, StepCount, RankSize);
             RankSizeCounter = 0;
         }
         if (Ana1Active)

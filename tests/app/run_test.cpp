@@ -113,3 +113,28 @@ TEST(Runner, SummaryLine)
     EXPECT_NE(r.output.find("3 steps in "), std::string::npos);
     EXPECT_NE(r.output.find(", 9 agents, seed 1\n"), std::string::npos);
 }
+
+TEST(Runner, WritesRankSizeRowsAndChartData)
+{
+    const fs::path dir = tempDir();
+    const Result r = run("--steps 300 --seed 1 --set E_pName=run.5_ --ranksize " + (dir / "rs.csv").string()
+                         + " --data " + (dir / "data").string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    std::istringstream rows(readFile(dir / "rs.csv"));
+    std::string line;
+    std::getline(rows, line);
+    EXPECT_EQ(line, "time,intercept_K,correlation_r,slope,avg_diff");
+    int count = 0;
+    while (std::getline(rows, line)) {
+        ++count;
+        EXPECT_EQ(line.rfind(std::to_string(count * 100) + ",", 0), 0u) << line;
+        EXPECT_EQ(line.find(';'), std::string::npos);
+        EXPECT_NE(line.find('.'), std::string::npos); // a point, for data tools
+    }
+    EXPECT_EQ(count, 3);
+    for (const char* name : {"run.5_3.xls", "run.5_4.xls", "run.5_5.xls"})
+        EXPECT_TRUE(fs::exists(dir / "data" / name)) << name;
+    const std::string xml = readFile(dir / "data" / "run.5_5.xls");
+    EXPECT_NE(xml.find("<series title=\"max mark\" type=\"Line\""), std::string::npos);
+    EXPECT_NE(xml.find("max mark\" type=\"Line\" color=\"#008000\">\r\n<points count=\"0\">"), std::string::npos);
+}
