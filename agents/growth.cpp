@@ -148,25 +148,25 @@ void placeAgentAt(Simulation& sim, size_t index, CellPos at)
     MarkResidential(sim, at.x, at.y);
 }
 
+// `count` new cells of land use `code`, each where field k is highest, each
+// adding its column of the weight table to its own three fields.
+void growCells(Simulation& sim, GrowthPicker& picker, int32_t count, int k, int32_t code, double toPop, double toServ,
+               double toIndu)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const CellPos at = picker.pick(k);
+        TCell& cell = sim.world.Cells.at(at.x, at.y);
+        cell.LandUse = code;
+        addWeights(cell, toPop, toServ, toIndu);
+        sim.DrawChangedCell(at.x, at.y);
+    }
+}
+
 void createResourcesWith(Simulation& sim, GrowthPicker& picker)
 {
     const TWeightTable& w = sim.WeightTable;
-    const int32_t services = sim.Register.readInt(Ctl::E_crServ);
-    for (int32_t i = 0; i < services; ++i) {
-        const CellPos at = picker.pick(1);
-        TCell& cell = sim.world.Cells.at(at.x, at.y);
-        cell.LandUse = Service;
-        addWeights(cell, w.WPopServ, w.WServServ, w.WInduServ);
-        sim.DrawChangedCell(at.x, at.y);
-    }
-    const int32_t industries = sim.Register.readInt(Ctl::E_crIndu);
-    for (int32_t i = 0; i < industries; ++i) {
-        const CellPos at = picker.pick(2);
-        TCell& cell = sim.world.Cells.at(at.x, at.y);
-        cell.LandUse = Industry;
-        addWeights(cell, w.WPopIndu, w.WServIndu, w.WInduIndu);
-        sim.DrawChangedCell(at.x, at.y);
-    }
+    growCells(sim, picker, sim.Register.readInt(Ctl::E_crServ), 1, Service, w.WPopServ, w.WServServ, w.WInduServ);
+    growCells(sim, picker, sim.Register.readInt(Ctl::E_crIndu), 2, Industry, w.WPopIndu, w.WServIndu, w.WInduIndu);
 }
 
 } // namespace

@@ -3,23 +3,15 @@
 #include "model/fields.h"
 #include "model/simulation.h"
 
+#include "support/world_counts.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 using namespace landuse;
 
-namespace {
-
-int countLandUse(const World& w, int code)
-{
-    int n = 0;
-    for (size_t i = 0; i < w.Cells.size(); ++i)
-        n += w.Cells.data()[i].LandUse == code;
-    return n;
-}
-
-} // namespace
+using landuse::test::countLandUse;
 
 TEST(Growth, ChoosesTheFirstHighestEmptyCell)
 {

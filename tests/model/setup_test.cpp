@@ -2,22 +2,14 @@
 
 #include "support/fake_host.h"
 
+#include "support/world_counts.h"
+
 #include <gtest/gtest.h>
 
 using namespace landuse;
 using landuse::test::FakeHost;
 
-namespace {
-
-int countLandUse(const World& w, int code)
-{
-    int n = 0;
-    for (size_t i = 0; i < w.Cells.size(); ++i)
-        n += w.Cells.data()[i].LandUse == code;
-    return n;
-}
-
-} // namespace
+using landuse::test::countLandUse;
 
 TEST(Setup, BuildsAnEmptyWorldWithTenDestinationBlocks)
 {
