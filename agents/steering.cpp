@@ -2,6 +2,7 @@
 
 #include "model/numtext.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -75,15 +76,58 @@ int32_t OctantOf(int32_t angle)
 
 TStepDir DirectionStep(int32_t octant) { return Directions[octant]; }
 
-TStepDir StepOfHeading(int32_t heading)
+namespace {
+
+TStepDir stepOfHeadingExact(int32_t heading)
 {
     const double r = heading * (ModelPi / 180.0);
     return {RoundToInt(std::cos(r)), RoundToInt(std::sin(r))};
 }
 
-int32_t HeadingOfStep(int32_t dx, int32_t dy)
+int32_t headingOfStepExact(int32_t dx, int32_t dy)
 {
     return RoundToInt(std::atan2(double(dy), double(dx)) * (180.0 / ModelPi));
+}
+
+// Every agent turns every step; the library's cosine, sine and arc tangent
+// are computed once for the headings and unit steps that occur, by the same
+// formulas, so the tables give the very same steps.
+constexpr int32_t TableReach = 1440;
+
+struct SteeringTables {
+    std::array<TStepDir, 2 * TableReach + 1> steps;
+    std::array<int32_t, 9> unitHeadings;
+
+    SteeringTables()
+    {
+        for (int32_t h = -TableReach; h <= TableReach; ++h)
+            steps[size_t(h + TableReach)] = stepOfHeadingExact(h);
+        for (int32_t dy = -1; dy <= 1; ++dy)
+            for (int32_t dx = -1; dx <= 1; ++dx)
+                unitHeadings[size_t((dy + 1) * 3 + dx + 1)] = headingOfStepExact(dx, dy);
+    }
+};
+
+const SteeringTables& tables()
+{
+    static const SteeringTables t;
+    return t;
+}
+
+} // namespace
+
+TStepDir StepOfHeading(int32_t heading)
+{
+    if (heading >= -TableReach && heading <= TableReach)
+        return tables().steps[size_t(heading + TableReach)];
+    return stepOfHeadingExact(heading);
+}
+
+int32_t HeadingOfStep(int32_t dx, int32_t dy)
+{
+    if (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1)
+        return tables().unitHeadings[size_t((dy + 1) * 3 + dx + 1)];
+    return headingOfStepExact(dx, dy);
 }
 
 void Sniff(TAgent& agent, const TCellList& cells, int32_t threshold, TRandom& rng)

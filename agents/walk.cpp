@@ -87,7 +87,17 @@ void MoveAgents(Simulation& sim)
     const int countX = g.CellCountX;
     const int countY = g.CellCountY;
     const size_t n = agents.size();
+    constexpr size_t Ahead = 4;
     for (size_t i = 0; i < n; ++i) {
+        // Agents stand anywhere on the grid: fetch the cells around one a few
+        // places ahead while this one walks.
+        if (i + Ahead < n) {
+            const TAgent& next = agents[i + Ahead];
+            const int y = next.PosY;
+            __builtin_prefetch(&cells.at(next.PosX, y));
+            __builtin_prefetch(&cells.at(next.PosX, y > 0 ? y - 1 : countY - 1));
+            __builtin_prefetch(&cells.at(next.PosX, y < countY - 1 ? y + 1 : 0));
+        }
         TAgent& a = agents[i];
         if (a.State == Returning)
             a.Heading = HeadingOfStep(a.HomeX - a.PosX, a.HomeY - a.PosY);

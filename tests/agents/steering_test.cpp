@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 using namespace landuse;
@@ -169,4 +170,17 @@ TEST(Steering, ReturnJitterAndRandomWalk)
         EXPECT_LE(a.Heading, 202);
         EXPECT_EQ(a.StepX, -1);
     }
+}
+
+TEST(Steering, TablesGiveTheLibraryResults)
+{
+    for (int h = -1500; h <= 1500; ++h) {
+        const double r = h * (ModelPi / 180.0);
+        const TStepDir s = StepOfHeading(h);
+        ASSERT_EQ(s.dx, int(std::nearbyint(std::cos(r)))) << h;
+        ASSERT_EQ(s.dy, int(std::nearbyint(std::sin(r)))) << h;
+    }
+    for (int dy = -3; dy <= 3; ++dy)
+        for (int dx = -3; dx <= 3; ++dx)
+            EXPECT_EQ(HeadingOfStep(dx, dy), int(std::nearbyint(std::atan2(dy, dx) * (180.0 / ModelPi))));
 }
