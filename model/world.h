@@ -7,6 +7,7 @@
 #include "model/tile.h"
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace landuse {
@@ -14,39 +15,70 @@ namespace landuse {
 // Scratch space of the field diffusion, sized with the grid at setup. The
 // diffusion updates the grid row by row in place, so it keeps the previous
 // step's values of the rows around the one it updates (and of row 0, which
-// the last row wraps to), each padded with the wrapped neighbour at both ends.
-// Next to each value sits its exact fixed-point twin, so that neighbour sums
-// can be added in integers whenever that gives the extended-precision sum
-// exactly.
+// the last row wraps to). A row holds the three fields of a cell side by
+// side, field k of column x at index Lead + 3 * x + k, with the wrapped
+// neighbour just before column 0 and just after the last column. Next to
+// each value sits its exact fixed-point twin, so that neighbour sums can be
+// added in integers whenever that gives the extended-precision sum exactly.
+// Every array starts on a cache line (so does column 0) and runs on past its
+// last entry, so that vector code may read and write whole lines there.
 struct TLimboRow {
-    std::vector<double> value[3];  // padded: index x + 1 is column x
-    std::vector<int64_t> fixed[3]; // value * 2^55 when exact
-    std::vector<uint8_t> inexact;  // 1 where a value has no exact twin
+    template <class T>
+    struct LineAllocator {
+        using value_type = T;
+        LineAllocator() = default;
+        template <class U>
+        LineAllocator(const LineAllocator<U>&)
+        {
+        }
+        T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t(64))); }
+        void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t(64)); }
+        template <class U>
+        bool operator==(const LineAllocator<U>&) const
+        {
+            return true;
+        }
+    };
+    template <class T>
+    using Lines = std::vector<T, LineAllocator<T>>;
+
+    static constexpr size_t Lead = 8;
+
+    Lines<double> value;
+    Lines<int64_t> fixed;   // value * 2^55 when exact
+    Lines<uint8_t> inexact; // nonzero where a value has no exact twin
+    Lines<int64_t> across;  // index 3 * x + k: twins of columns x - 1, x, x + 1
     bool anyInexact = false;
 };
 
 struct TLimbo {
+    static constexpr size_t Slack = 32;
+
     void resize(int countX)
     {
+        const size_t padded = TLimboRow::Lead + 3 * (size_t(countX) + 1) + Slack;
+        const size_t inner = 3 * size_t(countX) + Slack;
         for (TLimboRow& row : rows) {
-            for (int k = 0; k < 3; ++k) {
-                row.value[k].assign(size_t(countX) + 2, 0.0);
-                row.fixed[k].assign(size_t(countX) + 2, 0);
-            }
-            row.inexact.assign(size_t(countX) + 2, 0);
+            row.value.assign(padded, 0.0);
+            row.fixed.assign(padded, 0);
+            row.inexact.assign(padded, 0);
+            row.across.assign(inner, 0);
+            row.anyInexact = false;
         }
-        for (auto& s : sums)
-            s.assign(size_t(countX), 0);
-        for (auto& s : withCentre)
-            s.assign(size_t(countX), 0);
-        columns.assign(size_t(countX) + 2, 0);
+        sums.assign(inner, 0);
+        withCentre.assign(inner, 0);
+        draws.assign(size_t(countX) + Slack, 0.0);
+        columnInexact.assign(padded, 0);
+        redo.assign(inner, 0);
     }
     void clear() { *this = TLimbo{}; }
 
-    TLimboRow rows[4];             // three rolling rows and row 0
-    std::vector<int64_t> sums[3];  // neighbour sums of the row being updated
-    std::vector<int64_t> withCentre[3]; // the same plus eight times the centre
-    std::vector<int64_t> columns;  // column sums of three rows, padded
+    TLimboRow rows[4];                       // three rolling rows and row 0
+    TLimboRow::Lines<int64_t> sums;          // neighbour sums of the row being updated
+    TLimboRow::Lines<int64_t> withCentre;    // the same plus eight times the centre
+    TLimboRow::Lines<double> draws;          // the row's random numbers, one per cell
+    TLimboRow::Lines<uint8_t> columnInexact; // inexact of the three rows, or-ed
+    TLimboRow::Lines<uint32_t> redo;         // values of the row the formula computes
 };
 
 struct World {

@@ -1,8 +1,16 @@
 #include "agents/tracks.h"
+#include "model/fields.h"
+#include "model/random.h"
+#include "model/range_scan.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
 
 using namespace landuse;
 
@@ -65,4 +73,176 @@ TEST(Tracks, DecayByTheFactorEachStep)
     EXPECT_NEAR(w.Cells[2][1].ReturnTrackValue, 10 * std::pow(0.99, 50), 1e-12);
     DecayTracks(w, 0);
     EXPECT_EQ(w.Cells[2][1].TrackValue, 0.0);
+}
+
+namespace {
+
+World gridWorld(int countX, int countY)
+{
+    World w;
+    w.Geometry.CellCountX = countX;
+    w.Geometry.CellCountY = countY;
+    w.Cells.resize(countX, countY);
+    return w;
+}
+
+class KernelChoice {
+public:
+    explicit KernelChoice(GridKernels k) : ok_(SelectGridKernels(k)) {}
+    ~KernelChoice() { SelectGridKernels(GridKernels::Best); }
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+std::vector<GridKernels> kernelsToTry()
+{
+    std::vector<GridKernels> kernels{GridKernels::Portable};
+    if (KernelChoice(GridKernels::Avx512).ok())
+        kernels.push_back(GridKernels::Avx512);
+    return kernels;
+}
+
+uint64_t bits(double v)
+{
+    return std::bit_cast<uint64_t>(v);
+}
+
+// The rescale from its definition: each kind's bounds found by RangeScan over
+// even and odd cells; return marks above 0 rescaled only when that kind has a
+// span, track marks always, with (v - 0) * 1 when they have none.
+void referenceRescale(World& w)
+{
+    TCell* cells = w.Cells.data();
+    const size_t count = w.Cells.size();
+    RangeScan ret(0.1, 99999999999.0), track(0.1, 99999999999.0);
+    for (size_t i = 0; i < count; ++i) {
+        ret.add(int(i % 2), cells[i].ReturnTrackValue);
+        track.add(int(i % 2), cells[i].TrackValue);
+    }
+    if (ret.high() != ret.low()) {
+        const double f = 255.0 / (ret.high() - ret.low());
+        for (size_t i = 0; i < count; ++i)
+            if (cells[i].ReturnTrackValue > 0)
+                cells[i].ReturnTrackValue = (cells[i].ReturnTrackValue - ret.low()) * f;
+    }
+    const bool span = track.high() != track.low();
+    const double lo = span ? track.low() : 0.0;
+    const double f = span ? 255.0 / (track.high() - track.low()) : 1.0;
+    for (size_t i = 0; i < count; ++i)
+        cells[i].TrackValue = (cells[i].TrackValue - lo) * f;
+}
+
+void expectSameCells(const World& a, const World& b, const std::string& what)
+{
+    for (size_t i = 0; i < a.Cells.size(); ++i) {
+        const TCell& p = a.Cells.data()[i];
+        const TCell& q = b.Cells.data()[i];
+        ASSERT_EQ(bits(p.TrackValue), bits(q.TrackValue)) << what << ": cell " << i << " " << p.TrackValue;
+        ASSERT_EQ(bits(p.ReturnTrackValue), bits(q.ReturnTrackValue))
+            << what << ": cell " << i << " " << p.ReturnTrackValue;
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(bits(p.Potential[k]), bits(q.Potential[k])) << what << ": cell " << i;
+        ASSERT_EQ(p.LandUse, q.LandUse) << what << ": cell " << i;
+        ASSERT_EQ(p.AgentCount, q.AgentCount) << what << ": cell " << i;
+    }
+}
+
+void expectRescaleMatchesDefinition(const World& start, const std::string& what)
+{
+    for (GridKernels k : kernelsToTry()) {
+        KernelChoice choice(k);
+        World w = start;
+        World ref = start;
+        RescaleTracks(w);
+        referenceRescale(ref);
+        expectSameCells(w, ref, what + (k == GridKernels::Avx512 ? ", AVX-512" : ", portable"));
+    }
+}
+
+// Marks as a walk leaves them, with the odd value of every kind: -0, NaN
+// (quiet and signalling, either sign), infinities, subnormals, negatives.
+void fillMarks(World& w, uint64_t seed)
+{
+    const double oddValues[] = {
+        -0.0, 0.0, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+        std::numeric_limits<double>::signaling_NaN(), std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::denorm_min(), -3.0, 0.1, 1e300,
+    };
+    TRandom fill(seed);
+    for (size_t i = 0; i < w.Cells.size(); ++i) {
+        TCell& c = w.Cells.data()[i];
+        c.TrackValue = fill.Random(3) == 0 ? 0.0 : double(fill.Random(40));
+        c.ReturnTrackValue = fill.Random(2) == 0 ? 0.0 : fill.Random() * 300;
+        if (fill.Random(9) == 0)
+            c.TrackValue = oddValues[fill.Random(10)];
+        if (fill.Random(9) == 0)
+            c.ReturnTrackValue = oddValues[fill.Random(10)];
+        c.Potential[0] = std::numeric_limits<double>::signaling_NaN();
+        c.Potential[1] = -0.0;
+        c.Potential[2] = double(i);
+        c.LandUse = int32_t(i % 6);
+        c.AgentCount = int32_t(fill.Random(5)) - 2;
+    }
+}
+
+} // namespace
+
+TEST(Tracks, RescaleMatchesItsDefinitionOnEveryGridShape)
+{
+    // Sizes that are no whole number of four-cell blocks, so that a short
+    // block can fall at either end.
+    for (int countX = 1; countX <= 11; ++countX) {
+        for (int countY : {1, 2, 3, 7}) {
+            World w = gridWorld(countX, countY);
+            fillMarks(w, uint64_t(countX * 31 + countY));
+            expectRescaleMatchesDefinition(w, std::to_string(countX) + " by " + std::to_string(countY));
+        }
+    }
+}
+
+TEST(Tracks, RescaleKindsWithoutSpanOrWithZeroBoundsMatchTheDefinition)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::vector<double> track;
+        std::vector<double> ret;
+    };
+    const std::vector<Case> cases = {
+        {{7, 7, 7, 7, 7}, {3, 3, 3, 3, 3}},                // no span in either kind
+        {{0.05, 0.0, 0.05, 0.0, 0.05}, {0.1, 0.0, -0.0, 0.1, 0.1}}, // tops at or below 0.1
+        {{5, -0.0, 0.0, 3, -0.0}, {5, 0.0, -0.0, 1, -0.0}}, // zero low bounds of both signs
+        {{5, 0.0, -0.0, 3, 0.0}, {-0.0, 2, 0.0, 1, 0.0}},
+        {{-nan, 0.0, 4, -0.0, 0.0}, {nan, -2, 4, 0.0, -0.0}},
+        {{-0.0, -0.0, -0.0, 2, -0.0}, {-0.0, -0.0, -0.0, -0.0, -0.0}},
+    };
+    for (size_t c = 0; c < cases.size(); ++c) {
+        for (int repeat = 1; repeat <= 3; ++repeat) {
+            World w = gridWorld(int(cases[c].track.size()), repeat);
+            for (size_t i = 0; i < w.Cells.size(); ++i) {
+                w.Cells.data()[i].TrackValue = cases[c].track[i % cases[c].track.size()];
+                w.Cells.data()[i].ReturnTrackValue = cases[c].ret[i % cases[c].ret.size()];
+            }
+            expectRescaleMatchesDefinition(w, "case " + std::to_string(c));
+        }
+    }
+}
+
+TEST(Tracks, DecayMatchesItsDefinitionOnEveryGridShape)
+{
+    for (int countX = 1; countX <= 9; ++countX) {
+        for (double factor : {0.99, -0.5, 0.0, 1e-310}) {
+            World start = gridWorld(countX, 3);
+            fillMarks(start, uint64_t(countX));
+            World ref = start;
+            for (size_t i = 0; i < ref.Cells.size(); ++i) {
+                ref.Cells.data()[i].TrackValue *= factor;
+                ref.Cells.data()[i].ReturnTrackValue *= factor;
+            }
+            World w = start;
+            DecayTracks(w, factor);
+            expectSameCells(w, ref, std::to_string(countX) + " wide, factor " + std::to_string(factor));
+        }
+    }
 }

@@ -1,23 +1,34 @@
 #include "model/fields.h"
+#include "model/range_scan.h"
 #include "model/simulation.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
 #include <vector>
 
 using namespace landuse;
 
 namespace {
 
-World makeWorld(int n)
+World makeWorld(int countX, int countY)
 {
     World w;
     w.Geometry = MakeGeometry(2);
-    w.Geometry.CellCountX = w.Geometry.CellCountY = n;
-    w.Cells.resize(n, n);
-    w.Limbo.resize(n);
+    w.Geometry.CellCountX = countX;
+    w.Geometry.CellCountY = countY;
+    w.Cells.resize(countX, countY);
+    w.Limbo.resize(countX);
     return w;
+}
+
+World makeWorld(int n)
+{
+    return makeWorld(n, n);
 }
 
 TWeightTable quietTable()
@@ -25,6 +36,131 @@ TWeightTable quietTable()
     TWeightTable t;
     t.DiffPop = t.DiffServ = t.DiffIndu = 1.0;
     return t;
+}
+
+// Every kernel choice this processor can run, each selected while the
+// object lives; the default choice is restored afterwards.
+class KernelChoice {
+public:
+    explicit KernelChoice(GridKernels k) : ok_(SelectGridKernels(k)) {}
+    ~KernelChoice() { SelectGridKernels(GridKernels::Best); }
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+std::vector<GridKernels> kernelsToTry()
+{
+    std::vector<GridKernels> kernels{GridKernels::Portable};
+    if (KernelChoice(GridKernels::Avx512).ok())
+        kernels.push_back(GridKernels::Avx512);
+    return kernels;
+}
+
+std::string kernelName(GridKernels k)
+{
+    return k == GridKernels::Avx512 ? "AVX-512" : "portable";
+}
+
+std::string shapeName(int countX, int countY)
+{
+    std::string name = std::to_string(countX);
+    name += 'x';
+    name += std::to_string(countY);
+    return name;
+}
+
+uint64_t bits(double v)
+{
+    return std::bit_cast<uint64_t>(v);
+}
+
+// The diffusion cell by cell, straight from its definition.
+void referenceDiffuse(World& w, const TWeightTable& t, TRandom& rng)
+{
+    const int n = w.Geometry.CellCountX;
+    std::vector<long double> means(size_t(n) * size_t(w.Geometry.CellCountY) * 3);
+    for (int y = 0; y < w.Geometry.CellCountY; ++y)
+        for (int x = 0; x < n; ++x)
+            NeighbourMean(w, x, y, &means[(size_t(y) * size_t(n) + size_t(x)) * 3]);
+    for (int y = 0; y < w.Geometry.CellCountY; ++y) {
+        for (int x = 0; x < n; ++x) {
+            const long double r = rng.Random();
+            for (int k = 0; k < 3; ++k) {
+                double& p = w.Cells[x][y].Potential[k];
+                p = double(means[(size_t(y) * size_t(n) + size_t(x)) * 3 + size_t(k)] * (long double)t.diff(k) + p
+                           + r * (long double)t.noise(k));
+            }
+        }
+    }
+}
+
+// Bit for bit: -0 is not 0, and a NaN must be the same NaN.
+void expectSameFields(const World& a, const World& b, const std::string& what)
+{
+    for (size_t i = 0; i < a.Cells.size(); ++i)
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(bits(a.Cells.data()[i].Potential[k]), bits(b.Cells.data()[i].Potential[k]))
+                << what << ": cell " << i << " field " << k << ": " << a.Cells.data()[i].Potential[k] << " vs "
+                << b.Cells.data()[i].Potential[k];
+}
+
+void expectSameCells(const World& a, const World& b, const std::string& what)
+{
+    ASSERT_EQ(a.Cells.size(), b.Cells.size());
+    for (size_t i = 0; i < a.Cells.size(); ++i) {
+        const TCell& p = a.Cells.data()[i];
+        const TCell& q = b.Cells.data()[i];
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(bits(p.Potential[k]), bits(q.Potential[k])) << what << ": cell " << i << " field " << k;
+        ASSERT_EQ(bits(p.TrackValue), bits(q.TrackValue)) << what << ": cell " << i;
+        ASSERT_EQ(bits(p.ReturnTrackValue), bits(q.ReturnTrackValue)) << what << ": cell " << i;
+        ASSERT_EQ(p.LandUse, q.LandUse) << what << ": cell " << i;
+        ASSERT_EQ(p.AgentCount, q.AgentCount) << what << ": cell " << i;
+    }
+}
+
+// Runs the diffusion and the reference from the same state and seed under
+// every kernel choice.
+void expectDiffusionMatchesDefinition(const World& start, const TWeightTable& t, const std::string& what)
+{
+    for (GridKernels k : kernelsToTry()) {
+        KernelChoice choice(k);
+        World w = start;
+        World ref = start;
+        TRandom a(42), b(42);
+        DiffuseFields(w, t, a);
+        referenceDiffuse(ref, t, b);
+        expectSameFields(w, ref, what + ", " + kernelName(k));
+        EXPECT_EQ(a.Random(), b.Random()) << what << ": one draw per cell";
+    }
+}
+
+const double OddValues[] = {
+    1e-3, 1e-20, 3e-300, 15.5, 1e6, -0.7, 0.0, -0.0, 0.0625, 13.99, 14.0, -14.0, 0.125, 0.1,
+    std::numeric_limits<double>::denorm_min(), -4e-310, 1e300, -1e300,
+};
+
+// Mostly values with an exact twin (whole multiples of 1/8 below 14, as after
+// the rescale), every seventh from the list above, NaN and infinities where
+// asked.
+void fillMixed(World& w, uint64_t seed, bool nonFinite)
+{
+    TRandom fill(seed);
+    const size_t oddCount = sizeof(OddValues) / sizeof(OddValues[0]);
+    for (size_t i = 0; i < w.Cells.size(); ++i) {
+        for (int k = 0; k < 3; ++k) {
+            double v = fill.Random(2) == 0 ? fill.Random() * 10 : double(fill.Random(112)) / 8;
+            if ((i + size_t(k)) % 7 == 3)
+                v = OddValues[(i * 3 + size_t(k)) % oddCount];
+            if (nonFinite && (i + size_t(k)) % 29 == 5)
+                v = (i % 3 == 0)   ? std::numeric_limits<double>::quiet_NaN()
+                    : (i % 3 == 1) ? std::numeric_limits<double>::infinity()
+                                   : -std::numeric_limits<double>::infinity();
+            w.Cells.data()[i].Potential[k] = v;
+        }
+    }
 }
 
 } // namespace
@@ -79,47 +215,12 @@ TEST(Fields, ZeroFieldStaysZeroWithoutNoise)
     EXPECT_EQ(hiServ, 10.0);
 }
 
-namespace {
-
-// The diffusion cell by cell, straight from its definition.
-void referenceDiffuse(World& w, const TWeightTable& t, TRandom& rng)
-{
-    const int n = w.Geometry.CellCountX;
-    std::vector<long double> means(size_t(n) * size_t(w.Geometry.CellCountY) * 3);
-    for (int y = 0; y < w.Geometry.CellCountY; ++y)
-        for (int x = 0; x < n; ++x)
-            NeighbourMean(w, x, y, &means[(size_t(y) * size_t(n) + size_t(x)) * 3]);
-    for (int y = 0; y < w.Geometry.CellCountY; ++y) {
-        for (int x = 0; x < n; ++x) {
-            const long double r = rng.Random();
-            for (int k = 0; k < 3; ++k) {
-                double& p = w.Cells[x][y].Potential[k];
-                p = double(means[(size_t(y) * size_t(n) + size_t(x)) * 3 + size_t(k)] * (long double)t.diff(k) + p
-                           + r * (long double)t.noise(k));
-            }
-        }
-    }
-}
-
-void expectSameFields(const World& a, const World& b)
-{
-    for (size_t i = 0; i < a.Cells.size(); ++i)
-        for (int k = 0; k < 3; ++k)
-            ASSERT_EQ(a.Cells.data()[i].Potential[k], b.Cells.data()[i].Potential[k]) << "cell " << i << " field " << k;
-}
-
-} // namespace
-
 TEST(Fields, WholeGridPassMatchesTheCellByCellDefinition)
 {
     // Values of every kind: exact in fixed point, tiny ones whose sums round
     // in extended precision, large ones, negative ones and zeros.
     World w = makeWorld(23);
-    TRandom fill(9);
-    const double specials[] = {1e-3, 1e-20, 3e-300, 15.5, 1e6, -0.7, 0.0, -0.0, 0.0625, 13.99};
-    for (size_t i = 0; i < w.Cells.size(); ++i)
-        for (int k = 0; k < 3; ++k)
-            w.Cells.data()[i].Potential[k] = i % 7 == 3 ? specials[(i + size_t(k)) % 10] : fill.Random() * 10;
+    fillMixed(w, 9, false);
     for (double diffServ : {1.0, 0.7, 0.0}) {
         TWeightTable t = quietTable();
         t.DiffServ = diffServ;
@@ -127,25 +228,159 @@ TEST(Fields, WholeGridPassMatchesTheCellByCellDefinition)
         t.NoisePop = 6.0;
         t.NoiseServ = 5.0;
         t.NoiseIndu = 4.8;
-        World ref = w;
-        TRandom a(42), b(42);
-        DiffuseFields(w, t, a);
-        referenceDiffuse(ref, t, b);
-        expectSameFields(w, ref);
+        expectDiffusionMatchesDefinition(w, t, "diffServ " + std::to_string(diffServ));
     }
+}
+
+TEST(Fields, EveryGridShapeMatchesTheDefinition)
+{
+    // Widths around the vector lengths (eight cells, sixteen values) and the
+    // smallest tori, where a cell is its own neighbour.
+    TWeightTable t = quietTable();
+    t.DiffServ = 0.7;
+    t.NoisePop = 6.0;
+    t.NoiseServ = 5.0;
+    t.NoiseIndu = 4.8;
+    for (int countX : {1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 33}) {
+        for (int countY : {1, 2, 3, 6}) {
+            World w = makeWorld(countX, countY);
+            fillMixed(w, uint64_t(countX * 10 + countY), false);
+            expectDiffusionMatchesDefinition(w, t, shapeName(countX, countY));
+        }
+    }
+}
+
+TEST(Fields, ValuesWithoutTwinAtTheWrapEdges)
+{
+    // Whole multiples of 1/8 everywhere, so the integer sums are used, except
+    // for values without a twin on the first and last column and row, whose
+    // windows reach across the wrap.
+    TWeightTable t = quietTable();
+    t.DiffIndu = 0.7;
+    t.NoisePop = 6.0;
+    t.NoiseServ = 5.0;
+    t.NoiseIndu = 4.8;
+    for (int n : {9, 17, 24}) {
+        World w = makeWorld(n, n);
+        TRandom fill{uint64_t(n)};
+        for (size_t i = 0; i < w.Cells.size(); ++i)
+            for (int k = 0; k < 3; ++k)
+                w.Cells.data()[i].Potential[k] = double(fill.Random(112)) / 8;
+        w.Cells[0][0].Potential[0] = 0.1;
+        w.Cells[n - 1][n / 2].Potential[1] = 1e-3;
+        w.Cells[n / 2][n - 1].Potential[2] = std::numeric_limits<double>::quiet_NaN();
+        w.Cells[n - 1][n - 1].Potential[2] = 20.0;
+        expectDiffusionMatchesDefinition(w, t, "n " + std::to_string(n));
+    }
+}
+
+TEST(Fields, ExtremeCoefficientsMatchTheDefinition)
+{
+    // Results that overflow or fall into the subnormals, coefficients that are
+    // zero, negative or not finite, noise too large to scale, noise with its
+    // sign bit set (where a -0 can come out), and values that are not finite.
+    struct Case {
+        double diff[3];
+        double noise[3];
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {{1, 1, 1}, {0, 0, 0}},
+        {{1e300, 1e-310, -1e308}, {1, 1e-300, 0}},
+        {{1, 1, 1}, {0x1p965, 1e308, 0x1p-1070}},
+        {{1e-320, 4e-300, 1}, {0, 1e-320, 2}},
+        {{-0.0, -1.0, 0.0}, {-0.0, -2.0, 0.0}},
+        {{-1.0, 1, 1}, {-0.0, 1, 1}},
+        {{inf, nan, -inf}, {1, 1, 1}},
+        {{1, 1, 1}, {inf, 1, 1}},
+        {{1, 1, 1}, {nan, 1, 1}},
+    };
+    for (bool nonFinite : {false, true}) {
+        World w = makeWorld(11, 7);
+        fillMixed(w, 77, nonFinite);
+        // Zero windows with a -0 centre: a -0 result is possible only here.
+        for (int x = 0; x < 4; ++x)
+            for (int y = 0; y < 4; ++y)
+                for (int k = 0; k < 3; ++k)
+                    w.Cells[x][y].Potential[k] = 0.0;
+        for (int k = 0; k < 3; ++k)
+            w.Cells[1][1].Potential[k] = -0.0;
+        for (size_t c = 0; c < sizeof(cases) / sizeof(cases[0]); ++c) {
+            TWeightTable t;
+            t.DiffPop = cases[c].diff[0];
+            t.DiffServ = cases[c].diff[1];
+            t.DiffIndu = cases[c].diff[2];
+            t.NoisePop = cases[c].noise[0];
+            t.NoiseServ = cases[c].noise[1];
+            t.NoiseIndu = cases[c].noise[2];
+            expectDiffusionMatchesDefinition(w, t,
+                                             "case " + std::to_string(c) + (nonFinite ? " with NaN and inf" : ""));
+        }
+    }
+}
+
+TEST(Fields, TinyNoiseGivesSubnormalResults)
+{
+    // A zero field with noise so small that most results are subnormal: the
+    // update must round them as the unscaled formula does.
+    World w = makeWorld(19, 5);
+    TWeightTable t = quietTable();
+    t.NoisePop = 0x1p-1060;
+    t.NoiseServ = 3e-320;
+    t.NoiseIndu = std::numeric_limits<double>::denorm_min();
+    expectDiffusionMatchesDefinition(w, t, "zero field");
+    bool subnormalSeen = false;
+    World probe = w;
+    TRandom rng(42);
+    DiffuseFields(probe, t, rng);
+    for (size_t i = 0; i < probe.Cells.size(); ++i)
+        subnormalSeen = subnormalSeen || std::fpclassify(probe.Cells.data()[i].Potential[1]) == FP_SUBNORMAL;
+    EXPECT_TRUE(subnormalSeen);
 }
 
 TEST(Fields, WholeGridPassMatchesTheDefinitionInARunningWorld)
 {
-    Simulation sim(nullptr, 4);
-    sim.Create();
-    for (int i = 0; i < 40; ++i)
-        sim.Step();
-    World ref = sim.world;
-    TRandom rng = sim.Rng;
-    DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-    referenceDiffuse(ref, sim.WeightTable, rng);
-    expectSameFields(sim.world, ref);
+    for (GridKernels k : kernelsToTry()) {
+        KernelChoice choice(k);
+        Simulation sim(nullptr, 4);
+        sim.Create();
+        for (int i = 0; i < 40; ++i)
+            sim.Step();
+        World ref = sim.world;
+        TRandom rng = sim.Rng;
+        DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
+        referenceDiffuse(ref, sim.WeightTable, rng);
+        expectSameFields(sim.world, ref, kernelName(k));
+    }
+}
+
+TEST(Fields, KernelChoicesRunTheSameWorld)
+{
+    // Whole steps, including growth, walks and the track rescale or decay, on
+    // each kernel choice: every cell must come out the same.
+    if (kernelsToTry().size() < 2)
+        GTEST_SKIP() << "this processor runs only the portable code";
+    const std::vector<std::vector<std::string>> settings = {
+        {},
+        {"CB_decay=1"},
+        {"StringGrid1[1,2]=0,7", "StringGrid1[5,3]=0,0001"},
+    };
+    for (const std::vector<std::string>& assignments : settings) {
+        World worlds[2];
+        for (int i = 0; i < 2; ++i) {
+            KernelChoice choice(i == 0 ? GridKernels::Portable : GridKernels::Avx512);
+            Simulation sim(nullptr, 11);
+            sim.Create();
+            for (const std::string& a : assignments)
+                sim.Register.assign(a);
+            ASSERT_TRUE(sim.NewSetup());
+            for (int step = 0; step < 60; ++step)
+                sim.Step();
+            worlds[i] = sim.world;
+        }
+        expectSameCells(worlds[0], worlds[1], assignments.empty() ? "defaults" : assignments.front());
+    }
 }
 
 TEST(Fields, CoefficientZeroLeavesOnlyNoise)
@@ -180,3 +415,139 @@ TEST(Fields, FieldWithoutSpanIsLeftAlone)
     NormalizeFields(w);
     EXPECT_DOUBLE_EQ(w.Cells.data()[0].Potential[2], 5.0);
 }
+
+namespace {
+
+// The rescale from its definition: bounds found by RangeScan over even and
+// odd cells, then (v - lo) * 10 / (hi - lo), or nothing done (v - 0) * 1 when
+// there is no span.
+void referenceNormalize(World& w)
+{
+    TCell* cells = w.Cells.data();
+    const size_t count = w.Cells.size();
+    for (int k = 0; k < 3; ++k) {
+        RangeScan range(1e-8, 9999999999.0);
+        for (size_t i = 0; i < count; ++i)
+            range.add(int(i % 2), cells[i].Potential[k]);
+        const double hi = range.high();
+        double lo = range.low();
+        double f = 1.0;
+        if (hi != lo)
+            f = 10.0 / (hi - lo);
+        else
+            lo = 0.0;
+        for (size_t i = 0; i < count; ++i)
+            cells[i].Potential[k] = (cells[i].Potential[k] - lo) * f;
+    }
+}
+
+void expectNormalizeMatchesDefinition(const World& start, const std::string& what)
+{
+    for (GridKernels k : kernelsToTry()) {
+        KernelChoice choice(k);
+        World w = start;
+        World ref = start;
+        NormalizeFields(w);
+        referenceNormalize(ref);
+        expectSameCells(w, ref, what + ", " + kernelName(k));
+    }
+}
+
+} // namespace
+
+TEST(Fields, RescaleMatchesItsDefinitionOnEveryGridShape)
+{
+    // Grid sizes that are no whole number of vectors, so that a short block
+    // can fall at either end.
+    for (int countX = 1; countX <= 9; ++countX) {
+        for (int countY : {1, 2, 5}) {
+            World w = makeWorld(countX, countY);
+            fillMixed(w, uint64_t(100 + countX * 7 + countY), countX % 2 == 1);
+            for (size_t i = 0; i < w.Cells.size(); ++i) {
+                w.Cells.data()[i].TrackValue = double(i) - 3;
+                w.Cells.data()[i].ReturnTrackValue = std::numeric_limits<double>::signaling_NaN();
+                w.Cells.data()[i].LandUse = int32_t(i % 6);
+                w.Cells.data()[i].AgentCount = -int32_t(i);
+            }
+            expectNormalizeMatchesDefinition(w, shapeName(countX, countY));
+        }
+    }
+}
+
+TEST(Fields, RescaleKeepsTheLowBoundZeroThatTheDefinitionFinds)
+{
+    // With 0 and -0 both present the low bound's sign depends on the scan,
+    // and it decides the sign of every rescaled -0.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::vector<double>> fields = {
+        {5.0, -0.0, 0.0, 3.0, -0.0, 0.0, 7.0},      // first zero of the even cells is 0
+        {5.0, 0.0, -0.0, 3.0, 0.0, -0.0, 7.0},      // first zero of the even cells is -0
+        {5.0, -0.0, 4.0, 0.0, 6.0, -0.0, 7.0},      // zeros only among the odd cells
+        {-0.0, nan, -0.0, 2.0, -0.0, 8.0, 9.0},     // only -0
+        {-nan, 0.0, 4.0, -0.0, 6.0, 0.0, 7.0},      // a NaN with its sign bit set
+        {0.0, 0.0, -0.0, -0.0, 0.0, 1.0, 2.0},
+        {1e-9, -0.0, 0.0, 0.0, -0.0, 1e-9, 1e-9},   // top below 1e-8
+    };
+    for (size_t f = 0; f < fields.size(); ++f) {
+        World w = makeWorld(int(fields[f].size()), 1);
+        for (size_t i = 0; i < fields[f].size(); ++i)
+            for (int k = 0; k < 3; ++k)
+                w.Cells.data()[i].Potential[k] = fields[(f + size_t(k)) % fields.size()][i];
+        expectNormalizeMatchesDefinition(w, "fields from " + std::to_string(f));
+    }
+}
+
+TEST(Fields, RescaleMatchesItsDefinitionInARunningWorld)
+{
+    Simulation sim(nullptr, 5);
+    sim.Create();
+    for (int i = 0; i < 30; ++i)
+        sim.Step();
+    TRandom rng = sim.Rng;
+    DiffuseFields(sim.world, sim.WeightTable, rng);
+    expectNormalizeMatchesDefinition(sim.world, "step 31");
+}
+
+#if defined(__x86_64__)
+
+TEST(Fields, WideBoundsAreThoseOfRangeScanAtEveryAlignment)
+{
+    if (!KernelChoice(GridKernels::Avx512).ok())
+        GTEST_SKIP() << "no AVX-512";
+    // Word 0 plain numbers, word 1 with NaN and infinity, words 2 and 3 at
+    // least 0 with zeros of both signs (the low bound is a zero whose sign
+    // depends on the scan), word 4 with -0 among negative numbers.
+    std::vector<TCell> cells(40);
+    TRandom fill(3);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        cells[i].Potential[0] = (fill.Random() - 0.3) * 100;
+        cells[i].Potential[1] = fill.Random() * 50;
+        cells[i].Potential[2] = fill.Random(3) == 0 ? (fill.Random(2) == 0 ? 0.0 : -0.0) : fill.Random() * 9;
+        cells[i].TrackValue = fill.Random(4) == 0 ? (i % 3 == 0 ? -0.0 : 0.0) : fill.Random() * 9;
+        cells[i].ReturnTrackValue = fill.Random(5) == 0 ? -0.0 : fill.Random() * 9 - 1;
+        cells[i].LandUse = int32_t(i);
+        cells[i].AgentCount = -1;
+    }
+    cells[7].Potential[1] = std::numeric_limits<double>::quiet_NaN();
+    cells[30].Potential[1] = std::numeric_limits<double>::infinity();
+    // Each start and length reaches a different mix of short and whole blocks.
+    size_t zeroLows = 0;
+    for (size_t start = 0; start < 4; ++start) {
+        for (size_t count = 0; count + start <= cells.size(); ++count) {
+            double hi[CellWords], lo[CellWords];
+            WideBounds(cells.data() + start, count, 0b11111, 1e-8, 1e10, hi, lo);
+            for (int w = 0; w < 5; ++w) {
+                RangeScan range(1e-8, 1e10);
+                for (size_t i = 0; i < count; ++i)
+                    range.add(int(i % 2), cellWord(cells[start + i], w));
+                EXPECT_EQ(bits(hi[w]), bits(range.high())) << start << " " << count << " word " << w;
+                EXPECT_EQ(bits(lo[w]), bits(range.low())) << start << " " << count << " word " << w;
+                EXPECT_EQ(bits(ExactLow(cells.data() + start, count, w, 1e10)), bits(range.low()));
+                zeroLows += range.low() == 0;
+            }
+        }
+    }
+    EXPECT_GT(zeroLows, 100u);
+}
+
+#endif
