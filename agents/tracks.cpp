@@ -127,9 +127,9 @@ void RescaleTracks(World& world)
             ret.add(0, begin[i].ReturnTrackValue);
         }
         hiR = ret.high();
-        loR = ret.low();
+        loR = SettledLow(ret, begin, count, ReturnTrackWord, TrackLoStart);
         hiT = track.high();
-        loT = track.low();
+        loT = SettledLow(track, begin, count, TrackWord, TrackLoStart);
     }
     // Each cell's new values depend only on its own and the two ranges, so
     // both kinds are rescaled in one pass.

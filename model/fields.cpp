@@ -567,7 +567,7 @@ void fieldBounds(const TCell* cells, size_t count, double lo[3], double f[3])
                 range[k].add(0, cells[i].Potential[k]);
         for (int k = 0; k < 3; ++k) {
             hi[k] = range[k].high();
-            low[k] = range[k].low();
+            low[k] = SettledLow(range[k], cells, count, k, 9999999999.0);
         }
     }
     for (int k = 0; k < 3; ++k) {

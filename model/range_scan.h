@@ -2,14 +2,15 @@
 // Running maximum and minimum the way the model compares: a value replaces
 // the bound only when it is strictly beyond it, so NaN never enters.
 //
+// The model scans the cells in row order, so among values that compare equal
+// but differ in bits (only 0 and -0) the low bound is the first one met.
 // RangeScan keeps two interleaved halves (even and odd cells), since one
-// chain of compares is bound by latency. Merging the halves gives the same
-// maximum and minimum, down to the bit, with one exception: values that
-// compare equal but differ in bits, which among numbers are only 0 and -0.
-// A high bound never holds a zero (it starts above 0); a low bound of zero
-// is the first zero met in the even half if that half has one, else the
-// first in the odd half. The wide scans below find the same bounds in any
-// order and settle a zero low bound from that rule.
+// chain of compares is bound by latency, and the wide scans below run in
+// any order; both give the same maximum and minimum down to the bit, except
+// for the sign of a zero low bound. A high bound never holds a zero (it
+// starts above 0). So the scans also note whether any value has its sign bit
+// set: only then can a zero low bound be -0, and ExactLow settles it by the
+// scan in row order.
 
 #include "model/cell.h"
 
@@ -26,6 +27,7 @@ namespace landuse {
 struct RangeScan {
     double hi[2];
     double lo[2];
+    uint64_t signs[2] = {0, 0};
 
     RangeScan(double hiStart, double loStart) : hi{hiStart, hiStart}, lo{loStart, loStart} {}
 
@@ -33,9 +35,14 @@ struct RangeScan {
     {
         hi[half] = v > hi[half] ? v : hi[half];
         lo[half] = v < lo[half] ? v : lo[half];
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        signs[half] |= bits;
     }
     double high() const { return hi[1] > hi[0] ? hi[1] : hi[0]; }
+    // The low bound up to the sign of a zero; see anySigned.
     double low() const { return lo[1] < lo[0] ? lo[1] : lo[0]; }
+    bool anySigned() const { return ((signs[0] | signs[1]) >> 63) != 0; }
 };
 
 // A cell read as six 8-byte words: Potential[0..2], TrackValue,
@@ -52,18 +59,23 @@ inline double cellWord(const TCell& cell, int word)
     return v;
 }
 
-// The low bound of one word over all cells exactly as RangeScan finds it.
+// The low bound of one word over all cells, scanned in row order.
 inline double ExactLow(const TCell* cells, size_t count, int word, double loStart)
 {
-    RangeScan range(loStart, loStart);
-    size_t i = 0;
-    for (; i + 1 < count; i += 2) {
-        range.add(0, cellWord(cells[i], word));
-        range.add(1, cellWord(cells[i + 1], word));
+    double lo = loStart;
+    for (size_t i = 0; i < count; ++i) {
+        const double v = cellWord(cells[i], word);
+        if (v < lo)
+            lo = v;
     }
-    if (i < count)
-        range.add(0, cellWord(cells[i], word));
-    return range.low();
+    return lo;
+}
+
+// A RangeScan's low bound with the sign of a zero settled.
+inline double SettledLow(const RangeScan& range, const TCell* cells, size_t count, int word, double loStart)
+{
+    const double lo = range.low();
+    return lo == 0 && range.anySigned() ? ExactLow(cells, count, word, loStart) : lo;
 }
 
 // True when the whole-grid passes (field diffusion and rescaling, track
@@ -215,8 +227,8 @@ LANDUSE_AVX512 inline void WideScan(const TCell* cells, size_t count, unsigned w
     WideMerge(a2, 2, hi, lo, signedSeen);
 }
 
-// The bounds of each word in `words` exactly as RangeScan over even and odd
-// cells finds them, down to the sign of a zero.
+// The bounds of each word in `words` exactly as a scan in row order finds
+// them, down to the sign of a zero.
 LANDUSE_AVX512 inline void WideBounds(const TCell* cells, size_t count, unsigned words, double hiStart,
                                       double loStart, double hi[CellWords], double lo[CellWords])
 {

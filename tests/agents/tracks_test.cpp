@@ -109,27 +109,35 @@ uint64_t bits(double v)
     return std::bit_cast<uint64_t>(v);
 }
 
-// The rescale from its definition: each kind's bounds found by RangeScan over
-// even and odd cells; return marks above 0 rescaled only when that kind has a
-// span, track marks always, with (v - 0) * 1 when they have none.
+// The rescale from its definition: each kind's bounds found by one scan in
+// row order (a value replaces a bound only when strictly beyond it); return
+// marks above 0 rescaled only when that kind has a span, track marks always,
+// with (v - 0) * 1 when they have none.
 void referenceRescale(World& w)
 {
     TCell* cells = w.Cells.data();
     const size_t count = w.Cells.size();
-    RangeScan ret(0.1, 99999999999.0), track(0.1, 99999999999.0);
+    double hiR = 0.1, loR = 99999999999.0, hiT = 0.1, loT = 99999999999.0;
     for (size_t i = 0; i < count; ++i) {
-        ret.add(int(i % 2), cells[i].ReturnTrackValue);
-        track.add(int(i % 2), cells[i].TrackValue);
+        const double r = cells[i].ReturnTrackValue, t = cells[i].TrackValue;
+        if (r > hiR)
+            hiR = r;
+        if (r < loR)
+            loR = r;
+        if (t > hiT)
+            hiT = t;
+        if (t < loT)
+            loT = t;
     }
-    if (ret.high() != ret.low()) {
-        const double f = 255.0 / (ret.high() - ret.low());
+    if (hiR != loR) {
+        const double f = 255.0 / (hiR - loR);
         for (size_t i = 0; i < count; ++i)
             if (cells[i].ReturnTrackValue > 0)
-                cells[i].ReturnTrackValue = (cells[i].ReturnTrackValue - ret.low()) * f;
+                cells[i].ReturnTrackValue = (cells[i].ReturnTrackValue - loR) * f;
     }
-    const bool span = track.high() != track.low();
-    const double lo = span ? track.low() : 0.0;
-    const double f = span ? 255.0 / (track.high() - track.low()) : 1.0;
+    const bool span = hiT != loT;
+    const double lo = span ? loT : 0.0;
+    const double f = span ? 255.0 / (hiT - loT) : 1.0;
     for (size_t i = 0; i < count; ++i)
         cells[i].TrackValue = (cells[i].TrackValue - lo) * f;
 }
