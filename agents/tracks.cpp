@@ -102,7 +102,7 @@ void RescaleTracks(World& world)
     const size_t count = world.Cells.size();
     double hiR, loR, hiT, loT;
 #if defined(__x86_64__)
-    const bool wide = GridKernelsUseAvx512();
+    const bool wide = UsesAvx512(world.Kernels);
     if (wide) {
         double hi[CellWords], lo[CellWords];
         WideBounds(begin, count, TrackWords, TrackHiStart, TrackLoStart, hi, lo);

@@ -2,7 +2,6 @@
 
 #include "model/range_scan.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -399,9 +398,6 @@ void redoInexact(bool wide, TCell* out, const TLimboRow& up, const TLimboRow& mi
     }
 }
 
-enum KernelChoice : int { ChooseBest, ChoosePortable, ChooseAvx512 };
-std::atomic<int> forcedKernels{ChooseBest};
-
 bool cpuHasAvx512()
 {
 #if defined(__x86_64__)
@@ -418,34 +414,14 @@ bool cpuHasAvx512()
 
 } // namespace
 
-bool GridKernelsUseAvx512()
+bool UsesAvx512(GridKernels kernels)
 {
-    switch (forcedKernels.load(std::memory_order_relaxed)) {
-    case ChoosePortable:
-        return false;
-    case ChooseAvx512:
-        return true;
-    default:
-        return cpuHasAvx512();
-    }
+    return kernels != GridKernels::Portable && cpuHasAvx512();
 }
 
-bool SelectGridKernels(GridKernels kernels)
+bool GridKernelsAvailable(GridKernels kernels)
 {
-    switch (kernels) {
-    case GridKernels::Best:
-        forcedKernels.store(ChooseBest, std::memory_order_relaxed);
-        return true;
-    case GridKernels::Portable:
-        forcedKernels.store(ChoosePortable, std::memory_order_relaxed);
-        return true;
-    case GridKernels::Avx512:
-        if (!cpuHasAvx512())
-            return false;
-        forcedKernels.store(ChooseAvx512, std::memory_order_relaxed);
-        return true;
-    }
-    return false;
+    return kernels != GridKernels::Avx512 || cpuHasAvx512();
 }
 
 void NeighbourMean(const World& world, int x, int y, long double means[3])
@@ -473,7 +449,7 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
         return;
     TCellList& cells = world.Cells;
     TLimbo& limbo = world.Limbo;
-    const bool wide = GridKernelsUseAvx512();
+    const bool wide = UsesAvx512(world.Kernels);
 
     Coefficients c{{weights.DiffPop, weights.DiffServ, weights.DiffIndu},
                    {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu},
@@ -542,11 +518,11 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
 
 namespace {
 
-void fieldBounds(const TCell* cells, size_t count, double lo[3], double f[3])
+void fieldBounds(const TCell* cells, size_t count, bool wide, double lo[3], double f[3])
 {
     double hi[CellWords], low[CellWords];
 #if defined(__x86_64__)
-    if (GridKernelsUseAvx512()) {
+    if (wide) {
         WideBounds(cells, count, 0b111, 1e-8, 9999999999.0, hi, low);
     } else
 #endif
@@ -632,9 +608,10 @@ void NormalizeFields(World& world)
     const size_t count = world.Cells.size();
     double lo[3];
     double f[3];
-    fieldBounds(begin, count, lo, f);
+    const bool wide = UsesAvx512(world.Kernels);
+    fieldBounds(begin, count, wide, lo, f);
 #if defined(__x86_64__)
-    if (GridKernelsUseAvx512()) {
+    if (wide) {
         rescaleFieldsAvx512(begin, count, lo, f);
         return;
     }

@@ -23,11 +23,7 @@ void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng);
 // (every value equal and above 1e-8) is left as it is.
 void NormalizeFields(World& world);
 
-// Which machine code the whole-grid passes run: AVX-512 where the processor
-// has it (Best), or the code for any x86-64 processor. Both give the same
-// bits; tests run each in turn. Returns false, changing nothing, when the
-// processor cannot run the code asked for.
-enum class GridKernels { Best, Portable, Avx512 };
-bool SelectGridKernels(GridKernels kernels);
+// Whether this processor can run the code of a kernel choice (World::Kernels).
+bool GridKernelsAvailable(GridKernels kernels);
 
 } // namespace landuse

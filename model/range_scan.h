@@ -13,6 +13,7 @@
 // scan in row order.
 
 #include "model/cell.h"
+#include "model/world.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -78,9 +79,8 @@ inline double SettledLow(const RangeScan& range, const TCell* cells, size_t coun
     return lo == 0 && range.anySigned() ? ExactLow(cells, count, word, loStart) : lo;
 }
 
-// True when the whole-grid passes (field diffusion and rescaling, track
-// rescaling) run their AVX-512 code; see SelectGridKernels.
-bool GridKernelsUseAvx512();
+// True when a world with this kernel choice runs the AVX-512 code.
+bool UsesAvx512(GridKernels kernels);
 
 #if defined(__x86_64__)
 

@@ -81,7 +81,13 @@ struct TLimbo {
     TLimboRow::Lines<uint32_t> redo;         // values of the row the formula computes
 };
 
+// Which machine code the whole-grid passes (field diffusion and rescaling,
+// track rescaling) run: AVX-512 where the processor has it (Best), or the
+// code for any x86-64 processor. Both give the same bits.
+enum class GridKernels { Best, Portable, Avx512 };
+
 struct World {
+    GridKernels Kernels = GridKernels::Best;
     GridGeometry Geometry;
     TCellList Cells;
     std::vector<TAgent> Agents;

@@ -38,22 +38,10 @@ TWeightTable quietTable()
     return t;
 }
 
-// Every kernel choice this processor can run, each selected while the
-// object lives; the default choice is restored afterwards.
-class KernelChoice {
-public:
-    explicit KernelChoice(GridKernels k) : ok_(SelectGridKernels(k)) {}
-    ~KernelChoice() { SelectGridKernels(GridKernels::Best); }
-    bool ok() const { return ok_; }
-
-private:
-    bool ok_;
-};
-
 std::vector<GridKernels> kernelsToTry()
 {
     std::vector<GridKernels> kernels{GridKernels::Portable};
-    if (KernelChoice(GridKernels::Avx512).ok())
+    if (GridKernelsAvailable(GridKernels::Avx512))
         kernels.push_back(GridKernels::Avx512);
     return kernels;
 }
@@ -126,8 +114,8 @@ void expectSameCells(const World& a, const World& b, const std::string& what)
 void expectDiffusionMatchesDefinition(const World& start, const TWeightTable& t, const std::string& what)
 {
     for (GridKernels k : kernelsToTry()) {
-        KernelChoice choice(k);
         World w = start;
+        w.Kernels = k;
         World ref = start;
         TRandom a(42), b(42);
         DiffuseFields(w, t, a);
@@ -342,8 +330,8 @@ TEST(Fields, TinyNoiseGivesSubnormalResults)
 TEST(Fields, WholeGridPassMatchesTheDefinitionInARunningWorld)
 {
     for (GridKernels k : kernelsToTry()) {
-        KernelChoice choice(k);
         Simulation sim(nullptr, 4);
+        sim.world.Kernels = k;
         sim.Create();
         for (int i = 0; i < 40; ++i)
             sim.Step();
@@ -369,8 +357,8 @@ TEST(Fields, KernelChoicesRunTheSameWorld)
     for (const std::vector<std::string>& assignments : settings) {
         World worlds[2];
         for (int i = 0; i < 2; ++i) {
-            KernelChoice choice(i == 0 ? GridKernels::Portable : GridKernels::Avx512);
             Simulation sim(nullptr, 11);
+            sim.world.Kernels = i == 0 ? GridKernels::Portable : GridKernels::Avx512;
             sim.Create();
             for (const std::string& a : assignments)
                 sim.Register.assign(a);
@@ -448,8 +436,8 @@ void referenceNormalize(World& w)
 void expectNormalizeMatchesDefinition(const World& start, const std::string& what)
 {
     for (GridKernels k : kernelsToTry()) {
-        KernelChoice choice(k);
         World w = start;
+        w.Kernels = k;
         World ref = start;
         NormalizeFields(w);
         referenceNormalize(ref);
@@ -516,7 +504,7 @@ TEST(Fields, RescaleMatchesItsDefinitionInARunningWorld)
 
 TEST(Fields, WideBoundsAreThoseOfRangeScanAtEveryAlignment)
 {
-    if (!KernelChoice(GridKernels::Avx512).ok())
+    if (!GridKernelsAvailable(GridKernels::Avx512))
         GTEST_SKIP() << "no AVX-512";
     // Word 0 plain numbers, word 1 with NaN and infinity, words 2 and 3 at
     // least 0 with zeros of both signs (the low bound is the first zero met),
