@@ -3,6 +3,8 @@
 #include "model/random.h"
 #include "model/range_scan.h"
 
+#include "support/grid_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -13,6 +15,8 @@
 #include <vector>
 
 using namespace landuse;
+
+using namespace landuse::test;
 
 namespace {
 
@@ -86,19 +90,6 @@ World gridWorld(int countX, int countY)
     return w;
 }
 
-std::vector<GridKernels> kernelsToTry()
-{
-    std::vector<GridKernels> kernels{GridKernels::Portable};
-    if (GridKernelsAvailable(GridKernels::Avx512))
-        kernels.push_back(GridKernels::Avx512);
-    return kernels;
-}
-
-uint64_t bits(double v)
-{
-    return std::bit_cast<uint64_t>(v);
-}
-
 // The rescale from its definition: each kind's bounds found by one scan in
 // row order (a value replaces a bound only when strictly beyond it); return
 // marks above 0 rescaled only when that kind has a span, track marks always,
@@ -132,21 +123,6 @@ void referenceRescale(World& w)
         cells[i].TrackValue = (cells[i].TrackValue - lo) * f;
 }
 
-void expectSameCells(const World& a, const World& b, const std::string& what)
-{
-    for (size_t i = 0; i < a.Cells.size(); ++i) {
-        const TCell& p = a.Cells.data()[i];
-        const TCell& q = b.Cells.data()[i];
-        ASSERT_EQ(bits(p.TrackValue), bits(q.TrackValue)) << what << ": cell " << i << " " << p.TrackValue;
-        ASSERT_EQ(bits(p.ReturnTrackValue), bits(q.ReturnTrackValue))
-            << what << ": cell " << i << " " << p.ReturnTrackValue;
-        for (int k = 0; k < 3; ++k)
-            ASSERT_EQ(bits(p.Potential[k]), bits(q.Potential[k])) << what << ": cell " << i;
-        ASSERT_EQ(p.LandUse, q.LandUse) << what << ": cell " << i;
-        ASSERT_EQ(p.AgentCount, q.AgentCount) << what << ": cell " << i;
-    }
-}
-
 void expectRescaleMatchesDefinition(const World& start, const std::string& what)
 {
     for (GridKernels k : kernelsToTry()) {
@@ -155,7 +131,7 @@ void expectRescaleMatchesDefinition(const World& start, const std::string& what)
         World ref = start;
         RescaleTracks(w);
         referenceRescale(ref);
-        expectSameCells(w, ref, what + (k == GridKernels::Avx512 ? ", AVX-512" : ", portable"));
+        expectSameCells(w, ref, what + ", " + kernelName(k));
     }
 }
 

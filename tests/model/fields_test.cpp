@@ -2,6 +2,8 @@
 #include "model/range_scan.h"
 #include "model/simulation.h"
 
+#include "support/grid_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -12,6 +14,8 @@
 #include <vector>
 
 using namespace landuse;
+
+using namespace landuse::test;
 
 namespace {
 
@@ -38,30 +42,12 @@ TWeightTable quietTable()
     return t;
 }
 
-std::vector<GridKernels> kernelsToTry()
-{
-    std::vector<GridKernels> kernels{GridKernels::Portable};
-    if (GridKernelsAvailable(GridKernels::Avx512))
-        kernels.push_back(GridKernels::Avx512);
-    return kernels;
-}
-
-std::string kernelName(GridKernels k)
-{
-    return k == GridKernels::Avx512 ? "AVX-512" : "portable";
-}
-
 std::string shapeName(int countX, int countY)
 {
     std::string name = std::to_string(countX);
     name += 'x';
     name += std::to_string(countY);
     return name;
-}
-
-uint64_t bits(double v)
-{
-    return std::bit_cast<uint64_t>(v);
 }
 
 // The diffusion cell by cell, straight from its definition.
@@ -92,21 +78,6 @@ void expectSameFields(const World& a, const World& b, const std::string& what)
             ASSERT_EQ(bits(a.Cells.data()[i].Potential[k]), bits(b.Cells.data()[i].Potential[k]))
                 << what << ": cell " << i << " field " << k << ": " << a.Cells.data()[i].Potential[k] << " vs "
                 << b.Cells.data()[i].Potential[k];
-}
-
-void expectSameCells(const World& a, const World& b, const std::string& what)
-{
-    ASSERT_EQ(a.Cells.size(), b.Cells.size());
-    for (size_t i = 0; i < a.Cells.size(); ++i) {
-        const TCell& p = a.Cells.data()[i];
-        const TCell& q = b.Cells.data()[i];
-        for (int k = 0; k < 3; ++k)
-            ASSERT_EQ(bits(p.Potential[k]), bits(q.Potential[k])) << what << ": cell " << i << " field " << k;
-        ASSERT_EQ(bits(p.TrackValue), bits(q.TrackValue)) << what << ": cell " << i;
-        ASSERT_EQ(bits(p.ReturnTrackValue), bits(q.ReturnTrackValue)) << what << ": cell " << i;
-        ASSERT_EQ(p.LandUse, q.LandUse) << what << ": cell " << i;
-        ASSERT_EQ(p.AgentCount, q.AgentCount) << what << ": cell " << i;
-    }
 }
 
 // Runs the diffusion and the reference from the same state and seed under
