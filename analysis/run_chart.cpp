@@ -22,12 +22,12 @@ StatisticsSeries CreateStatisticsSeries(Chart& chart1)
 {
     chart1.RemoveAllSeries();
     chart1.SetTitle("average values");
-    struct Spec {
+    struct SeriesLook {
         const char* title;
         VerticalAxis axis;
         int lineWidth; // 0: the chart's default
     };
-    static constexpr Spec specs[] = {
+    static constexpr SeriesLook looks[] = {
         {"successful Ag`s", VerticalAxis::Right, 0},
         {"max mark", VerticalAxis::Right, 1},
         {"avg travel time", VerticalAxis::Left, 2},
@@ -37,10 +37,10 @@ StatisticsSeries CreateStatisticsSeries(Chart& chart1)
     Series* made[5] = {};
     for (int i = 0; i < 5; ++i) {
         Series& s = chart1.AddSeries();
-        s.SetTitle(specs[i].title);
-        s.SetAxis(specs[i].axis);
-        if (specs[i].lineWidth > 0)
-            s.SetLineWidth(specs[i].lineWidth);
+        s.SetTitle(looks[i].title);
+        s.SetAxis(looks[i].axis);
+        if (looks[i].lineWidth > 0)
+            s.SetLineWidth(looks[i].lineWidth);
         made[i] = &s;
     }
     return {made[0], made[1], made[2], made[3], made[4]};
