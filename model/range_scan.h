@@ -153,6 +153,18 @@ LANDUSE_AVX512 inline void WideAdd(WideLanes& a, __mmask8 lanes, __m512d v)
     a.sign = _mm512_mask_or_epi64(a.sign, lanes, a.sign, _mm512_castpd_si512(v));
 }
 
+// A short block of `cells` cells at q, at either end of a scan.
+LANDUSE_AVX512 inline void WidePartBlock(WideLanes& a0, WideLanes& a1, WideLanes& a2, __mmask8 m0, __mmask8 m1,
+                                         __mmask8 m2, size_t cells, const double* q)
+{
+    const __mmask8 p0 = __mmask8(m0 & BlockTail(0, cells));
+    const __mmask8 p1 = __mmask8(m1 & BlockTail(1, cells));
+    const __mmask8 p2 = __mmask8(m2 & BlockTail(2, cells));
+    WideAdd(a0, p0, _mm512_maskz_loadu_pd(p0, q));
+    WideAdd(a1, p1, _mm512_maskz_loadu_pd(p1, q + 8));
+    WideAdd(a2, p2, _mm512_maskz_loadu_pd(p2, q + 16));
+}
+
 // Merges one vector's lanes into the bounds of their words.
 LANDUSE_AVX512 inline void WideMerge(const WideLanes& a, int j, double hi[CellWords], double lo[CellWords],
                                      bool signedSeen[CellWords])
@@ -193,14 +205,7 @@ LANDUSE_AVX512 inline void WideScan(const TCell* cells, size_t count, unsigned w
     const size_t blocks = (count - head) / 4;
     const size_t rest = (count - head) % 4;
     const double* q = reinterpret_cast<const double*>(cells);
-    {
-        const __mmask8 p0 = __mmask8(m0 & BlockTail(0, head));
-        const __mmask8 p1 = __mmask8(m1 & BlockTail(1, head));
-        const __mmask8 p2 = __mmask8(m2 & BlockTail(2, head));
-        WideAdd(a0, p0, _mm512_maskz_loadu_pd(p0, q));
-        WideAdd(a1, p1, _mm512_maskz_loadu_pd(p1, q + 8));
-        WideAdd(a2, p2, _mm512_maskz_loadu_pd(p2, q + 16));
-    }
+    WidePartBlock(a0, a1, a2, m0, m1, m2, head, q);
     q += CellWords * head;
     for (size_t b = 0; b < blocks; ++b, q += 24) {
         PrefetchBlock(cells + head, b, blocks);
@@ -208,14 +213,7 @@ LANDUSE_AVX512 inline void WideScan(const TCell* cells, size_t count, unsigned w
         WideAdd(a1, m1, _mm512_loadu_pd(q + 8));
         WideAdd(a2, m2, _mm512_loadu_pd(q + 16));
     }
-    {
-        const __mmask8 p0 = __mmask8(m0 & BlockTail(0, rest));
-        const __mmask8 p1 = __mmask8(m1 & BlockTail(1, rest));
-        const __mmask8 p2 = __mmask8(m2 & BlockTail(2, rest));
-        WideAdd(a0, p0, _mm512_maskz_loadu_pd(p0, q));
-        WideAdd(a1, p1, _mm512_maskz_loadu_pd(p1, q + 8));
-        WideAdd(a2, p2, _mm512_maskz_loadu_pd(p2, q + 16));
-    }
+    WidePartBlock(a0, a1, a2, m0, m1, m2, rest, q);
 
     for (int w = 0; w < CellWords; ++w) {
         hi[w] = hiStart;
