@@ -1,9 +1,9 @@
 #include "agents/growth.h"
 
 #include "model/numtext.h"
-#include "model/simulation.h"
 
 #include <array>
+#include <utility>
 
 namespace landuse {
 
@@ -109,15 +109,15 @@ private:
     std::array<double, 3> floor_{0.0, 0.0, 0.0};
 };
 
-int plannedPicks(const ParamRegister& reg)
+int plannedPicks(GrowthCounts& counts)
 {
     // The counts are read for real at their own moments; this only sizes the
     // lists, so a text that does not convert counts as nothing here.
     int total = 0;
-    for (Ctl id : {Ctl::E_crAgs, Ctl::E_crServ, Ctl::E_crIndu}) {
-        int32_t n = 0;
-        if (TryStrToInt(reg.text(id), n) && n > 0)
-            total += n > GrowthPicker::Capacity ? GrowthPicker::Capacity + 1 : n;
+    for (DeferredInt* count : {&counts.agents, &counts.services, &counts.industries}) {
+        const std::optional<int32_t> n = count->peek();
+        if (n && *n > 0)
+            total += *n > GrowthPicker::Capacity ? GrowthPicker::Capacity + 1 : *n;
     }
     return total;
 }
@@ -129,79 +129,92 @@ void addWeights(TCell& cell, double toPop, double toServ, double toIndu)
     cell.Potential[2] += toIndu;
 }
 
-void placeAgentAt(Simulation& sim, size_t index, CellPos at)
+void placeAgentAt(const Growth& growth, size_t index, CellPos at)
 {
-    TAgent& agent = sim.world.Agents[index];
-    const GridGeometry& g = sim.geometry();
+    TAgent& agent = growth.world.Agents[index];
+    const GridGeometry& g = growth.world.Geometry;
     agent.PosX = at.x;
     agent.PosY = at.y;
-    sim.world.Cells.at(at.x, at.y).AgentCount += 1;
+    growth.world.Cells.at(at.x, at.y).AgentCount += 1;
     agent.HomeX = at.x;
     agent.HomeY = at.y;
     agent.PixelX = at.x * g.CellSize + g.HalfCell;
     agent.PixelY = at.y * g.CellSize + g.HalfCell;
     agent.Successful = 0;
-    agent.Heading = sim.Rng.Random(360);
+    agent.Heading = growth.rng.Random(360);
     agent.State = Searching;
     agent.Migrated = 0;
     agent.TripSteps = 0;
-    MarkResidential(sim, at.x, at.y);
+    MarkResidential(growth, at.x, at.y);
 }
 
 // `count` new cells of land use `code`, each where field k is highest, each
 // adding its column of the weight table to its own three fields.
-void growCells(Simulation& sim, GrowthPicker& picker, int32_t count, int k, int32_t code, double toPop, double toServ,
-               double toIndu)
+void growCells(const Growth& growth, GrowthPicker& picker, int32_t count, int k, int32_t code, double toPop,
+               double toServ, double toIndu)
 {
     for (int32_t i = 0; i < count; ++i) {
         const CellPos at = picker.pick(k);
-        TCell& cell = sim.world.Cells.at(at.x, at.y);
+        TCell& cell = growth.world.Cells.at(at.x, at.y);
         cell.LandUse = code;
         addWeights(cell, toPop, toServ, toIndu);
-        sim.DrawChangedCell(at.x, at.y);
+        growth.cellChanged(at.x, at.y);
     }
 }
 
-void createResourcesWith(Simulation& sim, GrowthPicker& picker)
+void createResourcesWith(const Growth& growth, GrowthCounts& counts, GrowthPicker& picker)
 {
-    const TWeightTable& w = sim.WeightTable;
-    growCells(sim, picker, sim.Register.readInt(Ctl::E_crServ), 1, Service, w.WPopServ, w.WServServ, w.WInduServ);
-    growCells(sim, picker, sim.Register.readInt(Ctl::E_crIndu), 2, Industry, w.WPopIndu, w.WServIndu, w.WInduIndu);
+    const TWeightTable& w = growth.weights;
+    growCells(growth, picker, counts.services(), 1, Service, w.WPopServ, w.WServServ, w.WInduServ);
+    growCells(growth, picker, counts.industries(), 2, Industry, w.WPopIndu, w.WServIndu, w.WInduIndu);
 }
 
 } // namespace
 
-void MarkResidential(Simulation& sim, int32_t x, int32_t y)
+std::optional<std::string> OversizedCount(GrowthCounts& counts, size_t cellCount)
 {
-    const TWeightTable& w = sim.WeightTable;
-    TCell& cell = sim.world.Cells.at(x, y);
+    const std::pair<DeferredInt*, const char*> all[] = {
+        {&counts.agents, "E_crAgs"}, {&counts.services, "E_crServ"}, {&counts.industries, "E_crIndu"}};
+    for (const auto& [count, name] : all) {
+        const std::optional<int32_t> n = count->peek();
+        if (n && *n > 0 && size_t(*n) > cellCount)
+            return std::string(name) + ": " + IntToStr(*n) + " new cells per step are more than the "
+                + IntToStr(int64_t(cellCount)) + " cells of the world";
+    }
+    return std::nullopt;
+}
+
+void MarkResidential(const Growth& growth, int32_t x, int32_t y)
+{
+    const TWeightTable& w = growth.weights;
+    TCell& cell = growth.world.Cells.at(x, y);
     cell.LandUse = Residential;
     addWeights(cell, w.WPopPop, w.WServPop, w.WInduPop);
-    sim.DrawChangedCell(x, y);
+    growth.cellChanged(x, y);
 }
 
-void PlaceAgent(Simulation& sim, size_t index, int kind)
+void PlaceAgent(const Growth& growth, size_t index, int kind)
 {
-    placeAgentAt(sim, index, ChooseGrowthCell(sim.world.Cells, kind));
+    placeAgentAt(growth, index, ChooseGrowthCell(growth.world.Cells, kind));
 }
 
-void CreateResources(Simulation& sim)
+void CreateResources(const Growth& growth, GrowthCounts& counts)
 {
-    GrowthPicker picker(sim.world.Cells, GrowthPicker::Capacity + 1);
-    createResourcesWith(sim, picker);
+    GrowthPicker picker(growth.world.Cells, GrowthPicker::Capacity + 1);
+    createResourcesWith(growth, counts, picker);
 }
 
-void CreateAgents(Simulation& sim)
+void CreateAgents(const Growth& growth, GrowthCounts& counts)
 {
     // All agents are placed before the first service cell is chosen, and all
     // service cells before the first industry cell.
-    GrowthPicker picker(sim.world.Cells, plannedPicks(sim.Register));
-    const int32_t n = sim.Register.readInt(Ctl::E_crAgs);
+    GrowthPicker picker(growth.world.Cells, plannedPicks(counts));
+    const int32_t n = counts.agents();
     for (int32_t i = 0; i < n; ++i) {
-        sim.world.Agents.emplace_back();
-        placeAgentAt(sim, sim.world.Agents.size() - 1, picker.pick(0));
+        growth.world.Agents.emplace_back();
+        placeAgentAt(growth, growth.world.Agents.size() - 1, picker.pick(0));
     }
-    createResourcesWith(sim, picker);
+    createResourcesWith(growth, counts, picker);
 }
 
 } // namespace landuse

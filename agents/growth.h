@@ -2,13 +2,17 @@
 // Growth of the settlement: new agents on new residential cells, then new
 // service and industry cells, each where its field is highest.
 
+#include "agents/world.h"
 #include "model/cell.h"
+#include "model/random.h"
+#include "model/register.h"
+#include "model/weighttable.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace landuse {
-
-class Simulation;
 
 struct CellPos {
     int32_t x = 0;
@@ -19,9 +23,35 @@ struct CellPos {
 // order among equals; (0, 0) when there is none.
 CellPos ChooseGrowthCell(const TCellList& cells, int k);
 
-void CreateAgents(Simulation& sim);
-void PlaceAgent(Simulation& sim, size_t index, int kind);
-void MarkResidential(Simulation& sim, int32_t x, int32_t y);
-void CreateResources(Simulation& sim);
+// What the growth phase works on and with.
+struct Growth {
+    World& world;
+    const TWeightTable& weights;
+    TRandom& rng;
+    const CellChanged& cellChanged;
+};
+
+// The three creation counts, each converted when the phase first needs it
+// (E_crAgs before the agents, E_crServ after them, E_crIndu last), so a
+// count that does not convert ends the phase with what was made kept.
+struct GrowthCounts {
+    explicit GrowthCounts(const ParamRegister& reg)
+        : agents(reg, Ctl::E_crAgs), services(reg, Ctl::E_crServ), industries(reg, Ctl::E_crIndu)
+    {
+    }
+    DeferredInt agents;
+    DeferredInt services;
+    DeferredInt industries;
+};
+
+// A phase makes its counts in full, so a count beyond the cells of the world
+// would never end: the message naming the first such control and the limit,
+// or nothing. Counts that do not convert are left to their own moment.
+std::optional<std::string> OversizedCount(GrowthCounts& counts, size_t cellCount);
+
+void CreateAgents(const Growth& growth, GrowthCounts& counts);
+void PlaceAgent(const Growth& growth, size_t index, int kind);
+void MarkResidential(const Growth& growth, int32_t x, int32_t y);
+void CreateResources(const Growth& growth, GrowthCounts& counts);
 
 } // namespace landuse

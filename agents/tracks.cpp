@@ -86,23 +86,23 @@ LANDUSE_AVX512 void rescaleAvx512(TCell* cells, size_t count, bool scaleR, doubl
 
 } // namespace
 
-void DecayTracks(World& world, double factor)
+void DecayTracks(Grid& grid, double factor)
 {
-    TCell* begin = world.Cells.data();
-    TCell* end = begin + world.Cells.size();
+    TCell* begin = grid.Cells.data();
+    TCell* end = begin + grid.Cells.size();
     for (TCell* c = begin; c != end; ++c) {
         c->TrackValue *= factor;
         c->ReturnTrackValue *= factor;
     }
 }
 
-void RescaleTracks(World& world)
+void RescaleTracks(Grid& grid)
 {
-    TCell* begin = world.Cells.data();
-    const size_t count = world.Cells.size();
+    TCell* begin = grid.Cells.data();
+    const size_t count = grid.Cells.size();
     double hiR, loR, hiT, loT;
 #if defined(__x86_64__)
-    const bool wide = UsesAvx512(world.Kernels);
+    const bool wide = UsesAvx512(grid.Kernels);
     if (wide) {
         double hi[CellWords], lo[CellWords];
         WideBounds(begin, count, TrackWords, TrackHiStart, TrackLoStart, hi, lo);

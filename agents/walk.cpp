@@ -3,7 +3,6 @@
 #include "agents/steering.h"
 #include "agents/tracks.h"
 #include "model/numtext.h"
-#include "model/simulation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,15 +14,9 @@ namespace {
 // Keeps Random(noise + 1) and the sign draw within 32 bits whatever is typed.
 constexpr int32_t MaxReturnNoise = 1'000'000'000;
 
-struct WalkParams {
-    int32_t threshold;
-    int32_t wiggle;
-    int32_t returnNoise;
-    double consume;
-    int32_t sniffMode;
-};
+} // namespace
 
-WalkParams readWalkParams(const ParamRegister& reg)
+WalkParams ReadWalkParams(const ParamRegister& reg)
 {
     WalkParams p;
     p.threshold = reg.position(Ctl::TrB_thresh);
@@ -33,10 +26,9 @@ WalkParams readWalkParams(const ParamRegister& reg)
     p.returnNoise = int32_t(noise);
     p.consume = reg.readFloat(Ctl::E_CProbab);
     p.sniffMode = reg.checked(Ctl::rb_rulette) ? SniffRoulette : reg.checked(Ctl::rb_hill) ? SniffHill : 0;
+    p.migrate = reg.checked(Ctl::CB_migrate);
     return p;
 }
-
-} // namespace
 
 int32_t NeighbourAgents(const TCellList& cells, int x, int y)
 {
@@ -52,10 +44,9 @@ int32_t NeighbourAgents(const TCellList& cells, int x, int y)
     return sum - 1;
 }
 
-void Migrate(Simulation& sim, TAgent& agent)
+void Migrate(World& world, TAgent& agent, int32_t threshold, const CellChanged& cellChanged)
 {
-    const int32_t threshold = sim.Register.readInt(Ctl::E_migTh);
-    TCellList& cells = sim.world.Cells;
+    TCellList& cells = world.Cells;
     if (NeighbourAgents(cells, agent.PosX, agent.PosY) < threshold || cells.at(agent.PosX, agent.PosY).LandUse != Empty)
         return;
     TCell& old = cells.at(agent.HomeX, agent.HomeY);
@@ -72,18 +63,17 @@ void Migrate(Simulation& sim, TAgent& agent)
     home.LandUse = kind;
     if (kind == Residential)
         home.Potential[0] += 1;
-    sim.DrawChangedCell(agent.HomeX, agent.HomeY);
+    cellChanged(agent.HomeX, agent.HomeY);
 }
 
-void MoveAgents(Simulation& sim)
+void MoveAgents(World& world, const WalkParams& p, int32_t returnMode, DeferredInt& migrationThreshold,
+                TRandom& rng, const CellChanged& cellChanged)
 {
-    const WalkParams p = readWalkParams(sim.Register);
-    std::vector<TAgent>& agents = sim.world.Agents;
+    std::vector<TAgent>& agents = world.Agents;
     if (agents.empty())
         return;
-    TCellList& cells = sim.world.Cells;
-    TRandom& rng = sim.Rng;
-    const GridGeometry& g = sim.geometry();
+    TCellList& cells = world.Cells;
+    const GridGeometry& g = world.Geometry;
     const int countX = g.CellCountX;
     const int countY = g.CellCountY;
     const size_t n = agents.size();
@@ -101,8 +91,8 @@ void MoveAgents(Simulation& sim)
         TAgent& a = agents[i];
         if (a.State == Returning)
             a.Heading = HeadingOfStep(a.HomeX - a.PosX, a.HomeY - a.PosY);
-        Sniff(a, cells, sim.Register.position(Ctl::TrB_thresh), rng);
-        ChangeHeading(a, rng, p.threshold, sim.ReturnMode, p.wiggle, p.sniffMode, p.returnNoise);
+        Sniff(a, cells, p.threshold, rng);
+        ChangeHeading(a, rng, p.threshold, returnMode, p.wiggle, p.sniffMode, p.returnNoise);
 
         int tx = a.PosX + a.StepX;
         int ty = a.PosY + a.StepY;
@@ -136,8 +126,8 @@ void MoveAgents(Simulation& sim)
             here.AgentCount -= 1;
             target.AgentCount += 1;
         }
-        if (a.Migrated == 0 && sim.Register.checked(Ctl::CB_migrate))
-            Migrate(sim, a);
+        if (a.Migrated == 0 && p.migrate)
+            Migrate(world, a, migrationThreshold(), cellChanged);
     }
 }
 

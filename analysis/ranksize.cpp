@@ -14,12 +14,12 @@ int32_t TilesPerSide(int32_t cellCountY, int32_t tileSize)
     return int32_t(std::floor(double(cellCountY) / double(tileSize)));
 }
 
-void BuildTiles(World& world, int32_t tileSize)
+void BuildTiles(std::vector<TTile>& tiles, int32_t cellCountY, int32_t tileSize)
 {
-    const int32_t n = TilesPerSide(world.Geometry.CellCountY, tileSize);
-    world.Tiles.assign(size_t(n) * size_t(n), TTile{});
-    for (size_t t = 0; t < world.Tiles.size(); ++t)
-        world.Tiles[t].TileNumber = int32_t(t);
+    const int32_t n = TilesPerSide(cellCountY, tileSize);
+    tiles.assign(size_t(n) * size_t(n), TTile{});
+    for (size_t t = 0; t < tiles.size(); ++t)
+        tiles[t].TileNumber = int32_t(t);
 }
 
 namespace {
@@ -193,17 +193,18 @@ void RankSizeWindow::ShowRankSize(const std::vector<TTile>& sorted, int32_t step
     Measures.push_back(row);
 }
 
-void MeasureRankSize(World& world, int32_t tileSize, int32_t stepCount, RankSizeWindow& window)
+void MeasureRankSize(const Grid& grid, std::vector<TTile>& tiles, int32_t tileSize, int32_t stepCount,
+                     RankSizeWindow& window)
 {
-    const int32_t n = TilesPerSide(world.Geometry.CellCountY, tileSize);
-    if (world.Tiles.size() != size_t(n) * size_t(n))
-        BuildTiles(world, tileSize);
-    const TCellList& cells = world.Cells;
-    for (TTile& tile : world.Tiles) {
+    const int32_t n = TilesPerSide(grid.Geometry.CellCountY, tileSize);
+    if (tiles.size() != size_t(n) * size_t(n))
+        BuildTiles(tiles, grid.Geometry.CellCountY, tileSize);
+    const TCellList& cells = grid.Cells;
+    for (TTile& tile : tiles) {
         const int32_t x0 = (tile.TileNumber % n) * tileSize;
         const int32_t y0 = (tile.TileNumber / n) * tileSize;
-        const int32_t w = std::min(tileSize, world.Geometry.CellCountX - x0);
-        const int32_t h = std::min(tileSize, world.Geometry.CellCountY - y0);
+        const int32_t w = std::min(tileSize, grid.Geometry.CellCountX - x0);
+        const int32_t h = std::min(tileSize, grid.Geometry.CellCountY - y0);
         int32_t population = 0;
         for (int32_t y = y0; y < y0 + h; ++y) {
             const TCell* row = cells.row(y);
@@ -212,17 +213,17 @@ void MeasureRankSize(World& world, int32_t tileSize, int32_t stepCount, RankSize
         }
         tile.Population = population;
     }
-    SortTilesByPopulation(world.Tiles);
-    for (size_t i = 1; i <= world.Tiles.size(); ++i) {
-        TTile& tile = world.Tiles[i - 1];
+    SortTilesByPopulation(tiles);
+    for (size_t i = 1; i <= tiles.size(); ++i) {
+        TTile& tile = tiles[i - 1];
         if (tile.Population > 1)
             tile.Rank = int32_t(i);
         if (tile.PrevRank > 0)
             tile.RankChange = tile.Rank - tile.PrevRank;
         tile.PrevRank = tile.Rank;
     }
-    window.ShowRankSize(world.Tiles, stepCount);
-    SortTilesByNumber(world.Tiles);
+    window.ShowRankSize(tiles, stepCount);
+    SortTilesByNumber(tiles);
 }
 
 } // namespace landuse

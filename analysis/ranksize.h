@@ -4,8 +4,8 @@
 
 #include "analysis/text_grid.h"
 #include "chart/chart.h"
-#include "model/tile.h"
-#include "model/world.h"
+#include "analysis/tile.h"
+#include "model/grid.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,7 +17,7 @@ namespace landuse {
 int32_t TilesPerSide(int32_t cellCountY, int32_t tileSize);
 
 // n * n zeroed tiles in tile-number order.
-void BuildTiles(World& world, int32_t tileSize);
+void BuildTiles(std::vector<TTile>& tiles, int32_t cellCountY, int32_t tileSize);
 
 // The list's quicksort: pivot at (L + R) div 2, not stable; the order it
 // leaves equal keys in shows in the ranks.
@@ -55,6 +55,7 @@ public:
 };
 
 // Counts, ranks and shows one measure, then restores tile-number order.
-void MeasureRankSize(World& world, int32_t tileSize, int32_t stepCount, RankSizeWindow& window);
+void MeasureRankSize(const Grid& grid, std::vector<TTile>& tiles, int32_t tileSize, int32_t stepCount,
+                     RankSizeWindow& window);
 
 } // namespace landuse

@@ -6,7 +6,7 @@
 #include "analysis/statistics.h"
 #include "app/run_options.h"
 #include "model/numtext.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
 #include "model/fields.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "running_world.h"
 

@@ -2,7 +2,7 @@
 // Worlds for the benchmarks of the whole-grid passes.
 
 #include "model/fields.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include <benchmark/benchmark.h>
 

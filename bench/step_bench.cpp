@@ -1,4 +1,4 @@
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "agents/tracks.h"
 #include "model/fields.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "running_world.h"
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace landuse {
@@ -20,6 +21,16 @@ enum class ControlKind {
     StringGrid,
     Button,
     Label,
+};
+
+// What the text of an edit (or a cell of the weight grid) holds, so that a
+// window can show at once whether a text converts and a runner can check a
+// value before it runs. Any text is accepted into an edit; the conversion
+// message comes when the model reads it.
+enum class TextKind {
+    None,    // no text the model reads as a number: not an edit, or free text
+    Integer, // a 32-bit whole number
+    Real,    // a decimal real, comma or point
 };
 
 // Controls by name. The order is the order of the table in controls.cpp.
@@ -60,12 +71,23 @@ struct ControlDef {
     int maxValue;
     int smallChange;
     int largeChange;
-    Ctl buddy;          // the edit an up-down is bound to; else the control itself
+    // The control this one belongs to: an up-down's edit, a value label's
+    // scroll bar, the drop-down's or an edit's check box whose label it
+    // shares; else the control itself.
+    Ctl buddy;
     bool enabled;
+    TextKind textKind;
 };
 
 const ControlDef& controlDef(Ctl id);
 std::optional<Ctl> findControl(std::string_view name);
+
+// The up-down bound to an edit, if any: its range is the edit's range too.
+const ControlDef* upDownOf(Ctl edit);
+
+// The conversion message for a text of that kind, or nothing when it
+// converts (or the kind reads no number).
+std::optional<std::string> CheckText(TextKind kind, std::string_view text);
 
 // Items of the field-number drop-down.
 inline constexpr const char* FieldNrItems[] = {"1", "2", "3"};

@@ -424,9 +424,9 @@ bool GridKernelsAvailable(GridKernels kernels)
     return kernels != GridKernels::Avx512 || cpuHasAvx512();
 }
 
-void NeighbourMean(const World& world, int x, int y, long double means[3])
+void NeighbourMean(const Grid& grid, int x, int y, long double means[3])
 {
-    const GridGeometry& g = world.Geometry;
+    const GridGeometry& g = grid.Geometry;
     for (int k = 0; k < 3; ++k) {
         double rows[3][3];
         for (int dy = -1; dy <= 1; ++dy) {
@@ -434,22 +434,22 @@ void NeighbourMean(const World& world, int x, int y, long double means[3])
                 int nx = x + dx;
                 int ny = y + dy;
                 WrapCoords(nx, ny, g.CellCountX, g.CellCountY);
-                rows[dy + 1][dx + 1] = world.Cells.at(nx, ny).Potential[k];
+                rows[dy + 1][dx + 1] = grid.Cells.at(nx, ny).Potential[k];
             }
         }
         means[k] = meanOfNine(rows[0], rows[1], rows[2], 1, 1);
     }
 }
 
-void DiffuseFields(World& world, const TWeightTable& weights, TRandom& rng)
+void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng)
 {
-    const int countX = world.Geometry.CellCountX;
-    const int countY = world.Geometry.CellCountY;
+    const int countX = grid.Geometry.CellCountX;
+    const int countY = grid.Geometry.CellCountY;
     if (countX <= 0 || countY <= 0)
         return;
-    TCellList& cells = world.Cells;
-    TLimbo& limbo = world.Limbo;
-    const bool wide = UsesAvx512(world.Kernels);
+    TCellList& cells = grid.Cells;
+    TLimbo& limbo = grid.Limbo;
+    const bool wide = UsesAvx512(grid.Kernels);
 
     Coefficients c{{weights.DiffPop, weights.DiffServ, weights.DiffIndu},
                    {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu},
@@ -602,13 +602,13 @@ LANDUSE_AVX512 void rescaleFieldsAvx512(TCell* cells, size_t count, const double
 
 } // namespace
 
-void NormalizeFields(World& world)
+void NormalizeFields(Grid& grid)
 {
-    TCell* begin = world.Cells.data();
-    const size_t count = world.Cells.size();
+    TCell* begin = grid.Cells.data();
+    const size_t count = grid.Cells.size();
     double lo[3];
     double f[3];
-    const bool wide = UsesAvx512(world.Kernels);
+    const bool wide = UsesAvx512(grid.Kernels);
     fieldBounds(begin, count, wide, lo, f);
 #if defined(__x86_64__)
     if (wide) {

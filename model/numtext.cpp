@@ -48,11 +48,21 @@ bool TryStrToInt(std::string_view text, int32_t& out)
     return true;
 }
 
+std::string IntegerMessage(std::string_view text)
+{
+    return "'" + std::string(text) + "' is not a valid integer value";
+}
+
+std::string FloatMessage(std::string_view text)
+{
+    return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
 int32_t StrToInt(std::string_view text)
 {
     int32_t value = 0;
     if (!TryStrToInt(text, value))
-        throw ConvertError("'" + std::string(text) + "' is not a valid integer value");
+        throw ConvertError(IntegerMessage(text));
     return value;
 }
 
@@ -114,7 +124,7 @@ double StrToFloat(std::string_view text)
 {
     double value = 0;
     if (!TryStrToFloat(text, value))
-        throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");
+        throw ConvertError(FloatMessage(text));
     return value;
 }
 

@@ -26,6 +26,10 @@ int32_t StrToInt(std::string_view text);
 // Throws ConvertError "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text);
 
+// The conversion messages for a text.
+std::string IntegerMessage(std::string_view text);
+std::string FloatMessage(std::string_view text);
+
 // Non-throwing forms for callers that only want to know.
 bool TryStrToInt(std::string_view text, int32_t& out);
 bool TryStrToFloat(std::string_view text, double& out);

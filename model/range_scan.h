@@ -13,7 +13,7 @@
 // scan in row order.
 
 #include "model/cell.h"
-#include "model/world.h"
+#include "model/grid.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -12,20 +12,40 @@ namespace {
 constexpr int MinCellSize = 2;
 constexpr int MaxCellSize = 10;
 
-// The up-down bound to an edit, if any.
-const ControlDef* upDownOf(Ctl edit)
-{
-    for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
-        if (def.kind == ControlKind::UpDown && def.buddy == edit)
-            return &def;
-    }
-    return nullptr;
-}
-
 bool sameChoice(const ControlDef& a, const ControlDef& b)
 {
     return std::string_view(a.page) == b.page && std::string_view(a.group) == b.group;
+}
+
+// A script's value as a message shows it: long texts are cut short.
+std::string shown(std::string_view text)
+{
+    constexpr size_t Longest = 40;
+    if (text.size() <= Longest)
+        return std::string(text);
+    return std::string(text.substr(0, Longest)) + "...";
+}
+
+std::string conversionMessage(TextKind kind, std::string_view text)
+{
+    return "'" + shown(text) + "' is not a valid " + (kind == TextKind::Integer ? "integer" : "floating point")
+        + " value";
+}
+
+[[noreturn]] void refuse(std::string_view name, const std::string& why)
+{
+    throw std::invalid_argument(std::string(name) + ": " + why);
+}
+
+// The whole number of a script's value within lo..hi.
+int32_t numberInRange(std::string_view name, std::string_view value, int lo, int hi)
+{
+    int32_t n = 0;
+    if (!TryStrToInt(value, n))
+        refuse(name, conversionMessage(TextKind::Integer, value));
+    if (n < lo || n > hi)
+        refuse(name, IntToStr(n) + " is outside " + IntToStr(lo) + " to " + IntToStr(hi));
+    return n;
 }
 
 } // namespace
@@ -37,6 +57,22 @@ ParamRegister::ParamRegister()
         texts_[i] = def.text;
         values_[i] = def.value;
     }
+}
+
+ListenerId ParamRegister::addEventListener(EventListener listener)
+{
+    return eventListeners_.add(std::move(listener));
+}
+
+ListenerId ParamRegister::addStateListener(StateListener listener)
+{
+    return stateListeners_.add(std::move(listener));
+}
+
+void ParamRegister::removeListener(ListenerId id)
+{
+    if (!eventListeners_.remove(id))
+        stateListeners_.remove(id);
 }
 
 int32_t ParamRegister::readInt(Ctl id) const { return StrToInt(text(id)); }
@@ -57,33 +93,91 @@ void ParamRegister::runGuarded(const std::function<void()>& action)
 
 void ParamRegister::emit(Ctl id, ControlEvent event)
 {
-    if (listener_)
-        listener_(id, event);
+    // Each handler runs to its own end: a conversion error in one does not
+    // keep the others from hearing the event.
+    eventListeners_.callEach([this](const auto& call) { runGuarded(call); }, id, event);
 }
 
-void ParamRegister::storeText(Ctl id, std::string text)
+void ParamRegister::noteChanged(StateNotice notice)
 {
-    texts_[size_t(id)] = std::move(text);
+    bool& waiting = notice.gridCell() ? pendingCell_[size_t(notice.col)][size_t(notice.row)]
+                                      : pendingControl_[size_t(notice.id)];
+    if (!waiting) {
+        waiting = true;
+        pending_.push_back(notice);
+    }
+}
+
+void ParamRegister::endOperation()
+{
+    // A listener that writes starts an operation of its own; its notices
+    // join the ones this loop delivers.
+    if (--depth_ > 0 || delivering_)
+        return;
+    delivering_ = true;
+    while (!pending_.empty()) {
+        delivered_.clear();
+        delivered_.swap(pending_);
+        for (const StateNotice& n : delivered_) {
+            if (n.gridCell())
+                pendingCell_[size_t(n.col)][size_t(n.row)] = false;
+            else
+                pendingControl_[size_t(n.id)] = false;
+        }
+        for (size_t i = 0; i < delivered_.size(); ++i) {
+            const StateNotice notice = delivered_[i];
+            stateListeners_.callEach(
+                [this](const auto& call) {
+                    // Notices are delivered from destructors: nothing may escape.
+                    try {
+                        call();
+                    } catch (const std::exception& e) {
+                        if (errorSink_)
+                            errorSink_(e.what());
+                    }
+                },
+                notice);
+        }
+    }
+    delivering_ = false;
+}
+
+bool ParamRegister::storeText(Ctl id, std::string text)
+{
+    std::string& stored = texts_[size_t(id)];
+    if (stored == text)
+        return false;
+    stored = std::move(text);
+    noteChanged({id});
+    return true;
+}
+
+bool ParamRegister::storeValue(Ctl id, int value)
+{
+    int& stored = values_[size_t(id)];
+    if (stored == value)
+        return false;
+    stored = value;
+    noteChanged({id});
+    return true;
 }
 
 void ParamRegister::enforceCellSize()
 {
-    // Setting the text below changes Edit_size again; that nested change finds
-    // the value in range and stops.
-    if (enforcingCellSize_)
-        return;
     const int32_t size = readInt(Ctl::Edit_size);
-    enforcingCellSize_ = true;
     if (size > MaxCellSize)
         storeText(Ctl::Edit_size, IntToStr(MaxCellSize));
     else if (size < MinCellSize)
         storeText(Ctl::Edit_size, IntToStr(MinCellSize));
-    enforcingCellSize_ = false;
 }
 
 void ParamRegister::setText(Ctl id, std::string text)
 {
-    storeText(id, std::move(text));
+    Batch operation(*this);
+    if (!storeText(id, std::move(text)))
+        return;
+    if (controlDef(id).kind != ControlKind::Edit)
+        return; // labels have no rules and no handlers
     runGuarded([&] {
         switch (id) {
         case Ctl::E_noise:
@@ -101,7 +195,7 @@ void ParamRegister::setText(Ctl id, std::string text)
         if (const ControlDef* updown = upDownOf(id)) {
             int32_t value = 0;
             if (TryStrToInt(texts_[size_t(id)], value))
-                values_[size_t(updown->id)] = std::clamp<int32_t>(value, updown->minValue, updown->maxValue);
+                storeValue(updown->id, std::clamp<int32_t>(value, updown->minValue, updown->maxValue));
         }
         emit(id, ControlEvent::Changed);
     });
@@ -109,23 +203,31 @@ void ParamRegister::setText(Ctl id, std::string text)
 
 void ParamRegister::setChecked(Ctl id, bool on)
 {
+    Batch operation(*this);
     const ControlDef& def = controlDef(id);
-    if (def.kind == ControlKind::RadioButton && on) {
+    const bool radio = def.kind == ControlKind::RadioButton;
+    if (checked(id) == on)
+        return;
+    if (radio && on) {
         for (size_t i = 0; i < ControlCount; ++i) {
             const ControlDef& other = controlDef(Ctl(i));
             if (other.kind == ControlKind::RadioButton && sameChoice(other, def))
-                values_[i] = 0;
+                storeValue(Ctl(i), 0);
         }
     }
-    values_[size_t(id)] = on ? 1 : 0;
-    runGuarded([&] { emit(id, ControlEvent::Clicked); });
+    storeValue(id, on ? 1 : 0);
+    // A radio button is clicked by being chosen; being left is no click.
+    if (!radio || on)
+        runGuarded([&] { emit(id, ControlEvent::Clicked); });
 }
 
 void ParamRegister::setPosition(Ctl id, int position)
 {
+    Batch operation(*this);
     const ControlDef& def = controlDef(id);
     position = std::clamp(position, def.minValue, def.maxValue);
-    values_[size_t(id)] = position;
+    if (!storeValue(id, position))
+        return;
     if (def.kind == ControlKind::UpDown) {
         // The bound edit shows the position, which is a change of its text.
         setText(def.buddy, IntToStr(position));
@@ -139,30 +241,33 @@ void ParamRegister::setPosition(Ctl id, int position)
 
 void ParamRegister::setItemIndex(Ctl id, int index)
 {
+    Batch operation(*this);
     const ControlDef& def = controlDef(id);
-    values_[size_t(id)] = std::clamp(index, def.minValue, def.maxValue);
-    runGuarded([&] { emit(id, ControlEvent::Changed); });
-}
-
-void ParamRegister::click(Ctl id)
-{
-    runGuarded([&] { emit(id, ControlEvent::Clicked); });
+    if (storeValue(id, std::clamp(index, def.minValue, def.maxValue)))
+        runGuarded([&] { emit(id, ControlEvent::Changed); });
 }
 
 void ParamRegister::setGridText(int col, int row, std::string text)
 {
     if (col < 0 || col >= GridCols || row < 0 || row >= GridRows)
         throw std::out_of_range("StringGrid1 has no cell [" + IntToStr(col) + "," + IntToStr(row) + "]");
-    grid_[size_t(col)][size_t(row)] = std::move(text);
+    Batch operation(*this);
+    std::string& stored = grid_[size_t(col)][size_t(row)];
+    if (stored == text)
+        return;
+    stored = std::move(text);
+    noteChanged({Ctl::StringGrid1, col, row});
 }
 
 void ParamRegister::gridKeyUp()
 {
+    Batch operation(*this);
     runGuarded([&] { emit(Ctl::StringGrid1, ControlEvent::KeyUp); });
 }
 
 void ParamRegister::showAngleLabels()
 {
+    Batch operation(*this);
     storeText(Ctl::Lbl_B, IntToStr(position(Ctl::TrB_thresh)) + " Grad");
     storeText(Ctl::Lbl_wiggle, IntToStr(position(Ctl::SB_wiggle)) + " Grad");
 }
@@ -171,9 +276,9 @@ void ParamRegister::assign(std::string_view assignment)
 {
     const size_t eq = assignment.find('=');
     if (eq == std::string_view::npos)
-        throw std::invalid_argument("'" + std::string(assignment) + "' is not of the form NAME=TEXT");
+        throw std::invalid_argument("'" + shown(assignment) + "' is not of the form NAME=TEXT");
     const std::string_view name = assignment.substr(0, eq);
-    const std::string value(assignment.substr(eq + 1));
+    const std::string_view value = assignment.substr(eq + 1);
 
     if (name.starts_with("StringGrid1[") && name.ends_with("]")) {
         const std::string_view inner = name.substr(12, name.size() - 13);
@@ -183,19 +288,32 @@ void ParamRegister::assign(std::string_view assignment)
         if (comma == std::string_view::npos || !TryStrToInt(inner.substr(0, comma), col)
             || !TryStrToInt(inner.substr(comma + 1), row) || col < 1 || col >= GridCols || row < 1
             || row >= GridRows)
-            throw std::invalid_argument("'" + std::string(name) + "' names no editable cell of StringGrid1 (columns 1 to 5, rows 1 to 3)");
-        setGridText(col, row, value);
+            refuse(shown(name), "names no editable cell of StringGrid1 (columns 1 to 5, rows 1 to 3)");
+        if (CheckText(TextKind::Real, value))
+            refuse(name, conversionMessage(TextKind::Real, value));
+        Batch operation(*this);
+        setGridText(col, row, std::string(value));
         gridKeyUp();
         return;
     }
 
     const std::optional<Ctl> id = findControl(name);
     if (!id)
-        throw std::invalid_argument("unknown control '" + std::string(name) + "'");
-    switch (controlDef(*id).kind) {
-    case ControlKind::Edit:
-        setText(*id, value);
+        throw std::invalid_argument("unknown control '" + shown(name) + "'");
+    const ControlDef& def = controlDef(*id);
+    switch (def.kind) {
+    case ControlKind::Edit: {
+        if (CheckText(def.textKind, value))
+            refuse(name, conversionMessage(def.textKind, value));
+        // An edit with a range (the cell size, or an up-down's edit) takes
+        // only numbers within it.
+        const ControlDef* updown = upDownOf(*id);
+        const ControlDef& range = updown ? *updown : def;
+        if (range.minValue < range.maxValue)
+            (void)numberInRange(name, value, range.minValue, range.maxValue);
+        setText(*id, std::string(value));
         break;
+    }
     case ControlKind::CheckBox:
     case ControlKind::RadioButton: {
         bool on = false;
@@ -204,22 +322,40 @@ void ParamRegister::assign(std::string_view assignment)
         else if (value == "0" || value == "false")
             on = false;
         else
-            throw std::invalid_argument("'" + value + "' is not a valid state for " + std::string(name) + " (use 1 or 0)");
+            refuse(name, "'" + shown(value) + "' is not a valid state (use 1 or 0)");
         setChecked(*id, on);
         break;
     }
     case ControlKind::ScrollBar:
     case ControlKind::UpDown:
-        setPosition(*id, StrToInt(value));
+        setPosition(*id, numberInRange(name, value, def.minValue, def.maxValue));
         break;
     case ControlKind::ComboBox:
-        setItemIndex(*id, StrToInt(value));
+        setItemIndex(*id, numberInRange(name, value, def.minValue, def.maxValue));
         break;
     case ControlKind::StringGrid:
     case ControlKind::Button:
     case ControlKind::Label:
         throw std::invalid_argument("control '" + std::string(name) + "' holds no value to set");
     }
+}
+
+std::optional<int32_t> DeferredInt::peek()
+{
+    if (!converted_) {
+        converted_ = true;
+        int32_t value = 0;
+        if (TryStrToInt(reg_->text(id_), value))
+            value_ = value;
+    }
+    return value_;
+}
+
+int32_t DeferredInt::operator()()
+{
+    if (!peek())
+        throw ConvertError(IntegerMessage(reg_->text(id_)));
+    return *value_;
 }
 
 } // namespace landuse

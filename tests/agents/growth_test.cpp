@@ -1,7 +1,7 @@
 #include "agents/growth.h"
 
 #include "model/fields.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "support/world_counts.h"
 
@@ -12,6 +12,18 @@
 using namespace landuse;
 
 using landuse::test::countLandUse;
+
+namespace {
+
+// The growth phase on a simulation's world, counts and weights.
+void grow(Simulation& sim)
+{
+    GrowthCounts counts(sim.Register);
+    const CellChanged drawn = [&](int32_t x, int32_t y) { sim.DrawChangedCell(x, y); };
+    CreateAgents({sim.world, sim.WeightTable, sim.Rng, drawn}, counts);
+}
+
+} // namespace
 
 TEST(Growth, ChoosesTheFirstHighestEmptyCell)
 {
@@ -101,7 +113,7 @@ TEST(Growth, BatchedPicksMatchAScanPerPick)
                 want.push_back(p);
             }
         }
-        CreateAgents(sim);
+        grow(sim);
         for (int i = 0; i < counts[0]; ++i) {
             EXPECT_EQ(sim.world.Agents[size_t(i)].HomeX, want[size_t(i)].x) << seed;
             EXPECT_EQ(sim.world.Agents[size_t(i)].HomeY, want[size_t(i)].y) << seed;
@@ -118,7 +130,7 @@ TEST(Growth, FallbackPutsEveryAgentOnCellZero)
     sim.Register.setGridText(5, 1, "0");  // no population noise
     sim.Register.gridKeyUp();
     DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-    CreateAgents(sim);
+    grow(sim);
     // The population field is 0 everywhere in the first step: all homes at (0, 0).
     for (const TAgent& a : sim.world.Agents) {
         EXPECT_EQ(a.HomeX, 0);
@@ -141,7 +153,7 @@ TEST(Growth, NewCellsAddTheirWeightColumn)
     cells[3][4].Potential[0] = 2;
     cells[5][6].Potential[1] = 2;
     cells[7][8].Potential[2] = 2;
-    CreateAgents(sim);
+    grow(sim);
     EXPECT_EQ(cells[3][4].Potential[0], 3.0);
     EXPECT_EQ(cells[3][4].Potential[1], 0.5);
     EXPECT_EQ(cells[3][4].Potential[2], 0.5);

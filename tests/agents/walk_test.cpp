@@ -1,7 +1,7 @@
 #include "agents/walk.h"
 
 #include "model/numtext.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "support/fake_host.h"
 
@@ -23,6 +23,14 @@ struct WalkWorld {
             sim.world.Cells.data()[i] = TCell();
     }
     TCell& cell(int x, int y) { return sim.world.Cells[x][y]; }
+    // The walk phase as a step runs it.
+    void move()
+    {
+        const WalkParams params = ReadWalkParams(sim.Register);
+        DeferredInt threshold(sim.Register, Ctl::E_migTh);
+        const CellChanged drawn = [&](int32_t x, int32_t y) { sim.DrawChangedCell(x, y); };
+        MoveAgents(sim.world, params, sim.ReturnMode, threshold, sim.Rng, drawn);
+    }
     TAgent& addAgent(int x, int y, int homeX, int homeY, int state = Searching)
     {
         TAgent a;
@@ -52,7 +60,7 @@ TEST(Walk, BarrierStopsTheMoveButNotTheTrip)
     w.ring(10, 10, Barrier);
     w.addAgent(10, 10, 10, 10, Returning).HomeX = 30;
     for (int step = 1; step <= 5; ++step) {
-        MoveAgents(w.sim);
+        w.move();
         const TAgent& a = w.sim.world.Agents[0];
         EXPECT_EQ(a.PosX, 10);
         EXPECT_EQ(a.PosY, 10);
@@ -73,7 +81,7 @@ TEST(Walk, ConsumeProbabilityOneAndZero)
     w.ring(20, 20, Service);
     w.addAgent(10, 10, 5, 5);
     w.sim.Register.setText(Ctl::E_CProbab, "1");
-    MoveAgents(w.sim);
+    w.move();
     const TAgent& a = w.sim.world.Agents[0];
     EXPECT_EQ(a.State, Returning); // turned back, yet moved onto the destination
     EXPECT_EQ(w.cell(a.PosX, a.PosY).LandUse, Destination);
@@ -85,7 +93,7 @@ TEST(Walk, ConsumeProbabilityOneAndZero)
     z.ring(20, 20, Service);
     z.addAgent(20, 20, 5, 5);
     z.sim.Register.setText(Ctl::E_CProbab, "0");
-    MoveAgents(z.sim);
+    z.move();
     EXPECT_EQ(z.sim.world.Agents[0].State, Searching);
 }
 
@@ -95,7 +103,7 @@ TEST(Walk, ArrivalHomeCompletesTheTrip)
     w.cell(10, 10).LandUse = Residential;
     TAgent& a = w.addAgent(10, 10, 10, 10, Returning);
     a.TripSteps = 40;
-    MoveAgents(w.sim);
+    w.move();
     const TAgent& b = w.sim.world.Agents[0];
     EXPECT_EQ(b.State, Searching);
     EXPECT_EQ(b.Successful, 1);
@@ -106,7 +114,7 @@ TEST(Walk, ArrivalHomeCompletesTheTrip)
     // Walking over the home while searching completes nothing.
     WalkWorld s;
     s.addAgent(10, 10, 10, 10, Searching);
-    MoveAgents(s.sim);
+    s.move();
     EXPECT_EQ(s.sim.world.Agents[0].Successful, 0);
     EXPECT_EQ(s.sim.world.Agents[0].TripSteps, 1);
 }
@@ -118,7 +126,7 @@ TEST(Walk, ReturningAgentHeadsHome)
     w.sim.Register.setText(Ctl::E_noise, "0");
     w.addAgent(10, 10, 20, 10, Returning);
     for (int i = 0; i < 3; ++i)
-        MoveAgents(w.sim);
+        w.move();
     EXPECT_EQ(w.sim.world.Agents[0].PosX, 13);
     EXPECT_EQ(w.sim.world.Agents[0].PosY, 10);
     EXPECT_EQ(w.sim.world.Agents[0].Heading, 0);
@@ -136,7 +144,7 @@ TEST(Walk, MigrationMovesTheHomeToACrowd)
     w.addAgent(10, 10, 31, 31);
     w.addAgent(10, 10, 31, 31);
     w.sim.Register.setChecked(Ctl::CB_migrate, true);
-    MoveAgents(w.sim);
+    w.move();
     const auto& agents = w.sim.world.Agents;
     // The first migrates; its new home is no longer empty for the others.
     EXPECT_EQ(agents[0].Migrated, 1);
@@ -156,7 +164,7 @@ TEST(Walk, MigrationMovesTheHomeToACrowd)
     q.addAgent(10, 10, 31, 31);
     q.sim.Register.setChecked(Ctl::CB_migrate, true);
     q.sim.Register.setText(Ctl::E_migTh, "2");
-    MoveAgents(q.sim);
+    q.move();
     EXPECT_EQ(q.sim.world.Agents[0].Migrated, 0);
 }
 
@@ -174,11 +182,11 @@ TEST(Walk, BadTextsStopTheWalkWhereTheyAreRead)
     WalkWorld w;
     w.addAgent(10, 10, 10, 10);
     w.sim.Register.setText(Ctl::E_noise, "3x");
-    EXPECT_THROW(MoveAgents(w.sim), ConvertError);
+    EXPECT_THROW(w.move(), ConvertError);
     EXPECT_EQ(w.sim.world.Agents[0].TripSteps, 0); // nobody moved
     w.sim.Register.setText(Ctl::E_noise, "30");
     w.sim.Register.setChecked(Ctl::CB_migrate, true);
     w.sim.Register.setText(Ctl::E_migTh, "");
-    EXPECT_THROW(MoveAgents(w.sim), ConvertError);
+    EXPECT_THROW(w.move(), ConvertError);
     EXPECT_EQ(w.sim.world.Agents[0].TripSteps, 1); // the first agent moved
 }

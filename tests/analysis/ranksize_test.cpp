@@ -1,7 +1,7 @@
 #include "analysis/ranksize.h"
 
 #include "model/numtext.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +42,8 @@ struct TileWorld {
         for (int i = 0; i < 100; ++i)
             sim.world.Cells[x0 + i % 10][y0 + i / 10].LandUse = i < count ? landUse : Empty;
     }
-    void measure(int step) { MeasureRankSize(sim.world, sim.TileSize, step, sim.RankSize); }
-    const TTile& tile(int t) const { return sim.world.Tiles[size_t(t)]; }
+    void measure(int step) { MeasureRankSize(sim.world, sim.Tiles, sim.TileSize, step, sim.RankSize); }
+    const TTile& tile(int t) const { return sim.Tiles[size_t(t)]; }
 };
 
 } // namespace
@@ -70,13 +70,13 @@ TEST(RankSize, TilesCoverWholeTilesOnly)
     EXPECT_EQ(TilesPerSide(40, 50), 0);
     Simulation sim(nullptr, 1);
     sim.Create();
-    EXPECT_EQ(sim.world.Tiles.size(), 100u);
-    EXPECT_EQ(sim.world.Tiles[37].TileNumber, 37);
+    EXPECT_EQ(sim.Tiles.size(), 100u);
+    EXPECT_EQ(sim.Tiles[37].TileNumber, 37);
     // A new tile size rebuilds the list at once.
     sim.Register.setText(Ctl::E_tileSz, "50");
-    EXPECT_EQ(sim.world.Tiles.size(), 16u);
+    EXPECT_EQ(sim.Tiles.size(), 16u);
     sim.Register.setText(Ctl::E_tileSz2, "2");
-    EXPECT_EQ(sim.world.Tiles.size(), 16u);
+    EXPECT_EQ(sim.Tiles.size(), 16u);
 }
 
 TEST(RankSize, RanksPersistForTilesThatEmpty)

@@ -1,6 +1,6 @@
 #include "analysis/run_chart.h"
 
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include <gtest/gtest.h>
 

@@ -63,12 +63,12 @@ TEST(Runner, BadInputEndsWithStatusTwoAndOneLine)
         std::string message;
     } cases[] = {
         {"--steps 5 --set E_nope=1", "landuse-run: unknown control 'E_nope'\n"},
-        {"--steps 5 --set TrB_thresh=4x", "landuse-run: '4x' is not a valid integer value\n"},
-        {"--steps 5 --set Edit_size=abc", "landuse-run: 'abc' is not a valid integer value\n"},
+        {"--steps 5 --set TrB_thresh=4x", "landuse-run: TrB_thresh: '4x' is not a valid integer value\n"},
+        {"--steps 5 --set Edit_size=abc", "landuse-run: Edit_size: 'abc' is not a valid integer value\n"},
         {"--steps 5 --set E_noise=1,5,5 --stats " + stats,
-         "landuse-run: step 1: '1,5,5' is not a valid floating point value\n"},
+         "landuse-run: E_noise: '1,5,5' is not a valid floating point value\n"},
         {"--steps 5 --set StringGrid1[2,2]=0. --stats " + stats,
-         "landuse-run: '0.' is not a valid floating point value\n"},
+         "landuse-run: StringGrid1[2,2]: '0.' is not a valid floating point value\n"},
     };
     for (const Case& c : cases) {
         const Result r = run(c.args);

@@ -1,6 +1,6 @@
 #include "model/fields.h"
 #include "model/range_scan.h"
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "support/grid_checks.h"
 

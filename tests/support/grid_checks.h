@@ -3,7 +3,7 @@
 // and comparisons bit for bit (-0 is not 0, a NaN must be the same NaN).
 
 #include "model/fields.h"
-#include "model/world.h"
+#include "agents/world.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/world.h"
+#include "agents/world.h"
 
 namespace landuse::test {
 

@@ -1,11 +1,7 @@
 #pragma once
-// Everything one world holds, from one Setup to the next FreeWorld.
+// The diffusion's scratch rows.
 
-#include "agents/agent.h"
-#include "model/cell.h"
-#include "model/geometry.h"
-#include "model/tile.h"
-
+#include <cstddef>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -79,20 +75,6 @@ struct TLimbo {
     TLimboRow::Lines<double> draws;          // the row's random numbers, one per cell
     TLimboRow::Lines<uint8_t> columnInexact; // inexact of the three rows, or-ed
     TLimboRow::Lines<uint32_t> redo;         // values of the row the formula computes
-};
-
-// Which machine code the whole-grid passes (field diffusion and rescaling,
-// track rescaling) run: AVX-512 where the processor has it (Best), or the
-// code for any x86-64 processor. Both give the same bits.
-enum class GridKernels { Best, Portable, Avx512 };
-
-struct World {
-    GridKernels Kernels = GridKernels::Best;
-    GridGeometry Geometry;
-    TCellList Cells;
-    std::vector<TAgent> Agents;
-    TLimbo Limbo;
-    std::vector<TTile> Tiles;
 };
 
 } // namespace landuse

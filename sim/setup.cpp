@@ -1,14 +1,20 @@
-#include "model/simulation.h"
+#include "sim/simulation.h"
+
+#include "model/numtext.h"
 
 namespace landuse {
 
 void Simulation::Setup(bool keepRunCount)
 {
-    // Setup stops at a text that does not convert; NewSetup checks both texts
-    // before it frees the old world.
+    // Both texts are converted before anything changes: a failed setup
+    // leaves no half-built world behind.
     const int32_t cellSize = Register.readInt(Ctl::Edit_size);
+    const int32_t stopStep = Register.readInt(Ctl::E_stop);
+    if (cellSize < 1)
+        throw ConvertError("'" + Register.text(Ctl::Edit_size) + "' is no cell size: a cell is at least 1 pixel");
+
     world.Geometry = MakeGeometry(cellSize);
-    StopStep = Register.readInt(Ctl::E_stop);
+    StopStep = stopStep;
     Register.showAngleLabels();
 
     const GridGeometry& g = world.Geometry;
@@ -29,18 +35,23 @@ void Simulation::Setup(bool keepRunCount)
     Ana1Active = Register.checked(Ctl::CB_actAna1);
     Ana2Active = Register.checked(Ctl::CB_actAna2);
     if (!keepRunCount)
-        RunCount = 0;
-    BuildTiles(world, TileSize);
+        Sweeps.RunCount = 0;
+    BuildTiles(Tiles, g.CellCountY, TileSize);
+    worldBuilt_ = true;
 }
 
 void Simulation::FreeWorld()
 {
+    worldBuilt_ = false;
     world.Cells.clear();
     world.Agents.clear();
     world.Agents.shrink_to_fit();
+    if (painter_)
+        painter_->FreeLayers();
     StepCount = 0;
     world.Limbo.clear();
-    world.Tiles.clear();
+    Tiles.clear();
+    world.Geometry = {};
 }
 
 void Simulation::CreateCells()

@@ -1,4 +1,4 @@
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "support/fake_host.h"
 
@@ -143,7 +143,7 @@ TEST(Setup, ControlEventsRefreshTheRunVariables)
     EXPECT_EQ(sim.WeightTable.WPopPop, 1.0); // read only on a key release
     sim.Register.gridKeyUp();
     EXPECT_EQ(sim.WeightTable.WPopPop, 4.0);
-    sim.Register.click(Ctl::B_reset);
+    sim.ResetValues();
     EXPECT_EQ(sim.WeightTable.WPopPop, 1.0);
     EXPECT_EQ(sim.Register.gridText(2, 1), "1,0");
 }

@@ -1,4 +1,4 @@
-#include "model/simulation.h"
+#include "sim/simulation.h"
 
 #include "support/fake_host.h"
 
@@ -34,7 +34,7 @@ TEST(Step, StopsTheTimerOnlyWhenTheCountEqualsTheStopStep)
     EXPECT_EQ(f.host.timerStops, 0);
     f.sim.Step();
     EXPECT_EQ(f.host.timerStops, 1);
-    EXPECT_EQ(f.host.stepLabel, "5");
+    EXPECT_EQ(f.sim.Register.text(Ctl::lbl_Steps), "5");
     // Past the stop step the run goes on and never stops again by itself.
     for (int i = 0; i < 5; ++i)
         f.sim.Step();

@@ -1,11 +1,11 @@
 #pragma once
-// The drawing of the world, as the step and the model call it. The
+// The drawing of the world as the step and the model call it. The
 // simulation runs without one (headless); the raster renderer implements it.
 
-namespace landuse {
+#include "agents/world.h"
+#include "model/register.h"
 
-struct World;
-class ParamRegister;
+namespace landuse {
 
 // Which value a shaded cell shows.
 enum class ShadeSource { Track = 0, ReturnTrack = 1, Potential = 2 };
@@ -13,10 +13,14 @@ enum class ShadeSource { Track = 0, ReturnTrack = 1, Potential = 2 };
 class WorldPainter {
 public:
     virtual ~WorldPainter() = default;
+    // New white layers of the panel's size, at every setup.
     virtual void CreateLayers(const World& world) = 0;
+    // The world is being freed: the layers go with it.
+    virtual void FreeLayers() = 0;
     virtual void FindShadeRange(World& world, const ParamRegister& reg) = 0;
     virtual void ClearAgentLayer() = 0;
     virtual void RepaintCells(World& world, const ParamRegister& reg) = 0;
+    virtual void RedrawAllCells(World& world, const ParamRegister& reg) = 0;
     virtual void DrawAgents(const World& world) = 0;
     virtual void DrawCell(World& world, int x, int y, ShadeSource source, bool hideLandUse) = 0;
 };

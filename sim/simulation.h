@@ -1,27 +1,33 @@
 #pragma once
 // One simulation: the register of controls, the weight table, the random
-// generator, the world and the run variables, with the operations that the
-// window (or the headless runner) calls. Several simulations can live side by
-// side in one process; nothing here is global.
+// generator, the world and the run variables, with the commands that the
+// window (or a headless runner) calls. Several simulations can live side by
+// side in one process, each on its own thread; nothing here is global.
 
+#include "agents/world.h"
 #include "analysis/ranksize.h"
 #include "analysis/run_chart.h"
+#include "analysis/tile.h"
 #include "chart/chart.h"
-#include "model/host.h"
-#include "model/painter.h"
+#include "chart/world_painter.h"
 #include "model/random.h"
 #include "model/register.h"
 #include "model/weighttable.h"
-#include "model/world.h"
+#include "sim/host.h"
+#include "sim/sweeps.h"
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace landuse {
 
 // Milliseconds since some fixed start, wrapping at 32 bits.
 using TickClock = std::function<uint32_t()>;
 uint32_t SystemTickCount();
+
+enum class MouseButton { Left, Right, Other };
 
 class Simulation {
 public:
@@ -31,12 +37,33 @@ public:
 
     // Window creation: the first world, then the weight table.
     void Create();
-    // "new Setup": checks the texts setup needs before the old world is freed,
-    // so a bad text leaves the old world intact. Returns false then.
+
+    // The buttons, run when the window asks.
+    // "new Setup": checks the texts setup needs before the old world is
+    // freed, so a bad text leaves the old world intact. False then.
     bool NewSetup();
+    void StartStop();   // "start / stop"
+    void OneStep();     // "one step"
+    void ResetValues(); // "reset values"
+    void RepaintAll();  // "repaint all"
+    void ShowRankSize(); // "rank size "
+
+    // The mouse on the drawing panel, in pixels of the panel. A move paints
+    // while a button is down; positions off the grid paint nothing.
+    void MouseDown(MouseButton button, bool ctrl);
+    void MouseMove(int x, int y);
+    void MouseUp();
+    void PaintAt(int x, int y);
+
+    // Builds a world. Both texts it reads are converted before anything
+    // changes, so a bad one leaves the world as it was (freed, after
+    // FreeWorld) and throws ConvertError.
     void Setup(bool keepRunCount = false);
     void FreeWorld();
-    // One time step; a failed conversion ends it where it happened.
+    // Whether a setup has built the world that FreeWorld has not freed yet.
+    bool HasWorld() const { return worldBuilt_; }
+    // One time step. A failure ends it where it happened, with a message;
+    // without a world it does nothing, says why and stops the timer.
     void Step();
 
     void setHost(SimHost* host) { host_ = host ? host : &nullHost_; }
@@ -50,6 +77,7 @@ public:
     TWeightTable WeightTable;
     TRandom Rng;
     World world;
+    std::vector<TTile> Tiles; // the rank-size tiles of this world
 
     // The main window's time-series chart, and the rank-size window.
     Chart Chart1;
@@ -59,16 +87,21 @@ public:
     // Run variables, refreshed at setup and by their controls' events.
     int32_t StepCount = 0;
     int32_t StopStep = 0;
-    int32_t ReturnMode = 0;   // 0 direct way, 1 use existing tracks
-    int32_t TileSize = 0;     // edge of a rank-size tile, cells
+    int32_t ReturnMode = 0; // 0 direct way, 1 use existing tracks
+    int32_t TileSize = 0;   // edge of a rank-size tile, cells
     bool Ana1Active = false;
     bool Ana2Active = false;
-    uint32_t RunCount = 0;
+    SweepState Sweeps;
 
     // Counters that live as long as the program, not the world.
     int32_t RankSizeCounter = 0;
     int32_t FrameCount = 0;
     uint32_t LastTick = 0;
+
+    // The mouse on the drawing panel.
+    bool RightDown = false;
+    bool LeftDown = false;
+    bool CtrlDown = false;
 
     const GridGeometry& geometry() const { return world.Geometry; }
     // Draws a cell the model has just changed, when there is a painter.
@@ -78,11 +111,17 @@ public:
 private:
     void onControlEvent(Ctl id, ControlEvent event);
     void report(const std::string& message) { host_->showMessage(message); }
+    // Runs a command; a conversion error ends it with its message.
+    void guarded(const std::function<void()>& command);
+    void stepPhases();
 
-    // The sweeps' checks at the end of a step.
     void CreateCells();
     void ResetCells();
     void PlaceDestinations();
+
+    // The sweeps: started by "start / stop", checked at the end of a step.
+    void StartAnalysis1();
+    void StartAnalysis2();
     void CheckAnalysis1();
     void CheckAnalysis2();
 
@@ -90,6 +129,8 @@ private:
     SimHost* host_;
     WorldPainter* painter_ = nullptr;
     TickClock clock_;
+    CellChanged cellChanged_;
+    bool worldBuilt_ = false;
 };
 
 } // namespace landuse

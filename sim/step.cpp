@@ -1,0 +1,97 @@
+#include "sim/simulation.h"
+
+#include "agents/growth.h"
+#include "agents/tracks.h"
+#include "agents/walk.h"
+#include "model/fields.h"
+#include "model/numtext.h"
+
+namespace landuse {
+
+void Simulation::Step()
+{
+    if (!worldBuilt_) {
+        host_->stopTimer();
+        report("There is no world to step: the last setup did not finish. Correct the text it named and "
+               "press \"new Setup\".");
+        return;
+    }
+    try {
+        stepPhases();
+    } catch (const ConvertError& e) {
+        // A text that does not convert ends the step where it was read; the
+        // timer keeps running.
+        report(e.what());
+    } catch (const std::exception& e) {
+        // Anything else (a file a sweep cannot write) ends the run.
+        host_->stopTimer();
+        report(e.what());
+    }
+}
+
+void Simulation::stepPhases()
+{
+    // Each control is converted at most once per step, at the moment it is
+    // first needed.
+    GrowthCounts counts(Register);
+    DeferredInt maxAgents(Register, Ctl::Edit_anzAg);
+    if (maxAgents.peek() && *maxAgents.peek() > int64_t(world.Agents.size())) {
+        if (std::optional<std::string> oversized = OversizedCount(counts, world.Cells.size()))
+            throw ConvertError(*oversized);
+    }
+
+    DiffuseFields(world, WeightTable, Rng);
+    // Tested once: the growth phase creates its full number even if that
+    // passes the maximum.
+    if (maxAgents() > int64_t(world.Agents.size()))
+        CreateAgents({world, WeightTable, Rng, cellChanged_}, counts);
+    NormalizeFields(world);
+
+    // The picture shows the world before the agents move.
+    if (painter_) {
+        painter_->FindShadeRange(world, Register);
+        painter_->ClearAgentLayer();
+        painter_->RepaintCells(world, Register);
+        if (Register.checked(Ctl::CB_showAg))
+            painter_->DrawAgents(world);
+    }
+
+    const WalkParams walk = ReadWalkParams(Register);
+    DeferredInt migrationThreshold(Register, Ctl::E_migTh);
+    MoveAgents(world, walk, ReturnMode, migrationThreshold, Rng, cellChanged_);
+    if (Register.checked(Ctl::CB_decay))
+        DecayTracks(world, Register.readFloat(Ctl::E_decay));
+    else
+        RescaleTracks(world);
+
+    ++StepCount;
+    Register.setText(Ctl::lbl_Steps, IntToStr(StepCount));
+    RecordStatistics(Stats, StepCount, world.Agents);
+    if (++RankSizeCounter == 100) {
+        MeasureRankSize(world, Tiles, TileSize, StepCount, RankSize);
+        RankSizeCounter = 0;
+    }
+    if (Ana1Active)
+        CheckAnalysis1();
+    if (Ana2Active)
+        CheckAnalysis2();
+    // An equality test: a stop step at or below the count never stops the run.
+    if (StepCount == StopStep)
+        host_->stopTimer();
+    UpdateFrameRate();
+}
+
+void Simulation::UpdateFrameRate()
+{
+    ++FrameCount;
+    const uint32_t tick = clock_();
+    const uint32_t elapsed = tick - LastTick; // wraps like the system counter
+    if (elapsed < 1000)
+        return;
+    const int32_t rate = RoundToInt(double(FrameCount) / double(elapsed) * 1000.0);
+    LastTick = tick;
+    FrameCount = 0;
+    host_->setCaption("Group seperation || fps= " + IntToStr(rate));
+}
+
+} // namespace landuse
