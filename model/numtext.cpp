@@ -174,6 +174,15 @@ std::string IntToStr(int64_t value)
     return std::string(buf, end);
 }
 
+std::string DataNumber(double value)
+{
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    if (ec != std::errc())
+        throw std::logic_error("number text buffer too small");
+    return std::string(buf, end);
+}
+
 // The default floating-point environment rounds to nearest, ties to even.
 double RoundHalfEven(double value) { return std::nearbyint(value); }
 long double RoundHalfEven(long double value) { return std::nearbyintl(value); }

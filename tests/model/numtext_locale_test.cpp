@@ -63,8 +63,10 @@ std::vector<Line> allConversions()
     const double doubles[] = {0.5, 1e-5, 1.5e20, -2.25e-7, 1234567.125, 0.1 + 0.2, 12.0, -0.0, 9007199254740993.0,
                               123456789012345.0, 1e15, 1.0 / 3.0, std::numeric_limits<double>::max(),
                               std::numeric_limits<double>::denorm_min()};
-    for (double v : doubles)
+    for (double v : doubles) {
         out.push_back({"FloatToStr(double " + bitsOf(v) + ")", FloatToStr(v)});
+        out.push_back({"DataNumber(" + bitsOf(v) + ")", DataNumber(v)});
+    }
 
     const long double longs[] = {0.5L, 1e-5L, 1.5e20L, -2.25e-7L, 1234567.125L, 1.0L / 3.0L, -0.0L, 12.0L,
                                  0.123456789012344501L, std::numeric_limits<long double>::max()};
@@ -134,6 +136,8 @@ TEST(NumTextLocale, CommaDecimalLocaleChangesNoNumberText)
     EXPECT_EQ(textOf(inComma, "StrToFloat(\"1234567.125\")"), bitsOf(1234567.125));
     EXPECT_EQ(textOf(inComma, "StrToFloat(\"0,30000000000000004\")"), bitsOf(0.1 + 0.2));
     EXPECT_EQ(textOf(inComma, "FloatToStr(RoundToDecimals(" + bitsOf(1234567.125) + ", 2))"), "1234567,12");
+    EXPECT_EQ(textOf(inComma, "DataNumber(" + bitsOf(1234567.125) + ")"), "1234567.125");
+    EXPECT_EQ(textOf(inComma, "DataNumber(" + bitsOf(-2.25e-7) + ")"), "-2.25e-07");
 }
 
 TEST(NumTextLocale, LongDoublesKeepTheirFormUnderCommaLocale)
