@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace landuse {
@@ -130,11 +129,10 @@ double StrToFloat(std::string_view text)
 
 namespace {
 
-// Turns printf's "%.15g" output into the system's form: comma separator,
-// exponent without '+' and without leading zeros ("1e-05" -> "1E-5").
-std::string generalForm(const char* printed)
+// Turns the C-locale "%.15g" form that to_chars writes into the system's:
+// comma separator, exponent without '+' and leading zeros ("1e-05" -> "1E-5").
+std::string generalForm(std::string_view s)
 {
-    std::string s(printed);
     if (s == "nan" || s == "-nan")
         return "NAN";
     if (s == "inf")
@@ -155,28 +153,45 @@ std::string generalForm(const char* printed)
             ++i;
         while (i + 1 < s.size() && s[i] == '0')
             ++i;
-        out.append(s, i, std::string::npos);
+        out.append(s.substr(i));
     }
     return out;
 }
 
+// to_chars never looks at the locale, unlike printf, whose separator
+// follows LC_NUMERIC.
+template <typename Real>
+std::string generalText(Real value)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    if (ec != std::errc())
+        throw std::logic_error("number text buffer too small");
+    return generalForm(std::string_view(buf, size_t(end - buf)));
+}
+
 } // namespace
 
-std::string FloatToStr(double value)
+std::string FloatToStr(double value) { return generalText(value); }
+std::string FloatToStr(long double value) { return generalText(value); }
+
+std::string IntToStr(int64_t value)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    return generalForm(buf);
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    if (ec != std::errc())
+        throw std::logic_error("number text buffer too small");
+    return std::string(buf, end);
 }
 
-std::string FloatToStr(long double value)
+std::string DataNumber(double value)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15Lg", value);
-    return generalForm(buf);
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    if (ec != std::errc())
+        throw std::logic_error("number text buffer too small");
+    return std::string(buf, end);
 }
-
-std::string IntToStr(int64_t value) { return std::to_string(value); }
 
 // The default floating-point environment rounds to nearest, ties to even.
 double RoundHalfEven(double value) { return std::nearbyint(value); }

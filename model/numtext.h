@@ -1,8 +1,9 @@
 #pragma once
 // Number text: the one place where numbers become text and text numbers.
-// Everything the system writes uses a comma as decimal separator; reading
-// accepts a comma or a point, so the default texts and habitually typed
-// "0.5" both work.
+// Everything the system writes for people uses a comma as decimal separator,
+// whatever the process locale; reading accepts a comma or a point, so the
+// default texts and habitually typed "0.5" both work. Only DataNumber, for
+// files that other tools read, writes a point.
 
 #include <cstdint>
 #include <stdexcept>
@@ -39,6 +40,11 @@ bool TryStrToFloat(std::string_view text, double& out);
 std::string FloatToStr(double value);
 std::string FloatToStr(long double value);
 std::string IntToStr(int64_t value);
+
+// The form for CSV files read by data tools: point separator, the shortest
+// text that reads back to the same double ("0.1", "1e-05", "1.5e+20"), as
+// std::to_chars writes it; "nan", "inf", "-inf" for the rest.
+std::string DataNumber(double value);
 
 // Nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);

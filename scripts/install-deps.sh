@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project builds, tests and runs with.
+# Installs the Debian packages the project builds, tests and runs with, and
+# generates the de_DE.UTF-8 locale the number text tests switch to.
 # Idempotent: does nothing when everything is present. Uses sudo when not root.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils fontconfig fonts-dejavu-core
   python3-xlrd
+  locales
 )
 
 missing=()
@@ -19,16 +21,27 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A comma-decimal locale, so the tests can show that number text ignores it.
+# Read the list whole first: grep -q stopping early would fail the pipe.
+have_locales=$(locale -a 2>/dev/null || true)
+if ! grep -qx 'de_DE\.utf8' <<<"$have_locales"; then
+  echo "Generating locale de_DE.UTF-8" >&2
+  if grep -qE '^[#[:space:]]*de_DE\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    $sudo sed -i -E 's/^[#[:space:]]*(de_DE\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+  else
+    echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen
+fi

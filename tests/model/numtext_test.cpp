@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+
 using namespace landuse;
 
 TEST(NumText, IntegersAcceptSignDigitsAndBlanks)
@@ -79,4 +85,35 @@ TEST(NumText, RoundsHalvesToEven)
     EXPECT_DOUBLE_EQ(RoundToDecimals(0.0625, 3), 0.062);
     EXPECT_DOUBLE_EQ(RoundToDecimals(0.0125, 3), 0.012);
     EXPECT_DOUBLE_EQ(RoundToDecimals(0.0625, 2), 0.06);
+}
+
+TEST(NumText, DataNumbersAreShortestWithPointAndReadBackExactly)
+{
+    EXPECT_EQ(DataNumber(0.1), "0.1");
+    EXPECT_EQ(DataNumber(1e-5), "1e-05");
+    EXPECT_EQ(DataNumber(1.5e20), "1.5e+20");
+    EXPECT_EQ(DataNumber(-2.25e-7), "-2.25e-07");
+    EXPECT_EQ(DataNumber(57.0), "57");
+    // Seventeen digits where fifteen would read back as another double.
+    EXPECT_EQ(DataNumber(0.1 + 0.2), "0.30000000000000004");
+
+    const double values[] = {0.1 + 0.2,
+                             1.0 / 3.0,
+                             -1234567.125,
+                             -2.25e-7,
+                             9007199254740993.0,
+                             std::numeric_limits<double>::denorm_min(),
+                             -std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::max(),
+                             -std::numeric_limits<double>::max(),
+                             -0.0};
+    for (double v : values) {
+        const std::string text = DataNumber(v);
+        double back = 0;
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), back);
+        ASSERT_EQ(ec, std::errc()) << text;
+        EXPECT_EQ(end, text.data() + text.size()) << text;
+        EXPECT_EQ(std::bit_cast<uint64_t>(back), std::bit_cast<uint64_t>(v)) << text;
+        EXPECT_EQ(text.find(','), std::string::npos) << text;
+    }
 }
