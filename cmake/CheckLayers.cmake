@@ -1,0 +1,107 @@
+# Fails when a source includes a header from a folder above its own layer, so
+# that each layer keeps building and testing without the layers above it.
+#
+#   cmake -DROOT=<source dir> -P CheckLayers.cmake
+
+cmake_minimum_required(VERSION 3.25)
+
+# Each folder, and the folders its sources may include.
+set(layer_table
+  "model:    model"
+  "agents:   model agents"
+  "chart:    model agents chart"
+  "analysis: model agents chart analysis"
+  "sim:      model agents chart analysis sim"
+  "ui:       model agents chart analysis sim ui"
+  "app:      model agents chart analysis sim ui app")
+# Free to include anything and not checked, but never included by the layers.
+set(unlayered_folders tests bench)
+set(source_patterns *.h *.hpp *.cpp)
+
+set(layers "")
+foreach(row IN LISTS layer_table)
+  if(NOT row MATCHES "^([A-Za-z0-9_]+):(.*)$")
+    message(FATAL_ERROR "CheckLayers: bad row in the layer table: '${row}'")
+  endif()
+  set(folder "${CMAKE_MATCH_1}")
+  string(STRIP "${CMAKE_MATCH_2}" allowed)
+  string(REGEX REPLACE "[ \t]+" ";" allowed "${allowed}")
+  list(APPEND layers ${folder})
+  set(allowed_${folder} ${allowed})
+  list(TRANSFORM allowed APPEND "/")
+  list(JOIN allowed ", " allowed)
+  set(rule_${folder} "${folder}/ may include only ${allowed}")
+endforeach()
+set(project_folders ${layers} ${unlayered_folders})
+
+# A wrong ROOT would otherwise pass with nothing checked.
+if(NOT IS_DIRECTORY "${ROOT}")
+  message(FATAL_ERROR "CheckLayers: ROOT '${ROOT}' is not a directory")
+endif()
+cmake_path(ABSOLUTE_PATH ROOT NORMALIZE)
+
+set(violations "")
+set(present "")
+set(checked 0)
+foreach(layer IN LISTS layers)
+  if(NOT IS_DIRECTORY "${ROOT}/${layer}")
+    continue()
+  endif()
+  list(APPEND present "${layer}/")
+  list(TRANSFORM source_patterns PREPEND "${ROOT}/${layer}/" OUTPUT_VARIABLE globs)
+  file(GLOB_RECURSE files RELATIVE "${ROOT}" ${globs})
+  list(SORT files)
+  foreach(file IN LISTS files)
+    math(EXPR checked "${checked} + 1")
+    get_filename_component(file_dir "${file}" DIRECTORY)
+    file(READ "${ROOT}/${file}" text)
+    # Only lines that start with #include: a "// #include" line is a comment.
+    string(REGEX MATCHALL "(^|\n)[ \t]*#[ \t]*include[ \t]*(<[^>\n]*>|\"[^\"\n]*\")"
+      directives "${text}")
+    set(rest "${text}")
+    set(line 1)
+    foreach(directive IN LISTS directives)
+      # Walk the text in step with the matches to know each one's line.
+      string(FIND "${rest}" "${directive}" at)
+      string(SUBSTRING "${rest}" 0 ${at} before)
+      string(REPLACE "\n" "" joined "${before}${directive}")
+      string(LENGTH "${before}${directive}" span)
+      string(LENGTH "${joined}" span_without_breaks)
+      math(EXPR line "${line} + ${span} - ${span_without_breaks}")
+      string(SUBSTRING "${rest}" ${span} -1 rest)
+
+      string(STRIP "${directive}" directive)
+      string(REGEX MATCH "[<\"]([^>\"]*)[>\"]$" spelled "${directive}")
+      set(target "${CMAKE_MATCH_1}")
+      # The compiler looks beside the including file first for "..." includes.
+      if(spelled MATCHES "^\"" AND EXISTS "${ROOT}/${file_dir}/${target}")
+        set(target "${file_dir}/${target}")
+      endif()
+      cmake_path(NORMAL_PATH target)
+      if(NOT target MATCHES "^([^/]+)/")
+        continue()
+      endif()
+      set(target_folder "${CMAKE_MATCH_1}")
+      if(target_folder IN_LIST project_folders AND
+         NOT target_folder IN_LIST allowed_${layer})
+        set(resolved "")
+        if(NOT spelled STREQUAL "\"${target}\"" AND NOT spelled STREQUAL "<${target}>")
+          set(resolved " (${target})")
+        endif()
+        list(APPEND violations "${file}:${line}: ${directive}${resolved}: ${rule_${layer}}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(NOT present)
+  list(JOIN layers "/ " names)
+  message(FATAL_ERROR "CheckLayers: no layer folder in ${ROOT}\n  (looked for ${names}/)")
+endif()
+if(violations)
+  list(LENGTH violations count)
+  list(JOIN violations "\n  " listing)
+  message(FATAL_ERROR "CheckLayers: ${count} include(s) from a layer above:\n  ${listing}")
+endif()
+list(JOIN present " " present)
+message(STATUS "CheckLayers: ${checked} files in ${present} include only from their own layer or below")

@@ -1,0 +1,2 @@
+// Sample for the layer check: a clean model/ header.
+#include <cstdint>

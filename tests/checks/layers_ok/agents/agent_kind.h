@@ -1,0 +1,1 @@
+// Sample for the layer check: an agents/ header included beside its includer.

@@ -1,0 +1,3 @@
+// Sample for the Qt check: model/ must not include Qt.
+#include <vector>
+#include <QWidget>

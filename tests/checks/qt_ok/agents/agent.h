@@ -1,0 +1,2 @@
+// Sample for the Qt check: a core header without Qt.
+#include "model/cell.h"

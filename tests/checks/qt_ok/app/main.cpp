@@ -1,0 +1,2 @@
+// Sample for the Qt check: app/ may include Qt.
+#include <QApplication>

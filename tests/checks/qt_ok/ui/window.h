@@ -1,0 +1,2 @@
+// Sample for the Qt check: ui/ may include Qt.
+#include <QWidget>
