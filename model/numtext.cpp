@@ -47,14 +47,24 @@ bool TryStrToInt(std::string_view text, int32_t& out)
     return true;
 }
 
+std::string Quoted(std::string_view text)
+{
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '\'';
+    quoted += text;
+    quoted += '\'';
+    return quoted;
+}
+
 std::string IntegerMessage(std::string_view text)
 {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    return Quoted(text) + " is not a valid integer value";
 }
 
 std::string FloatMessage(std::string_view text)
 {
-    return "'" + std::string(text) + "' is not a valid floating point value";
+    return Quoted(text) + " is not a valid floating point value";
 }
 
 int32_t StrToInt(std::string_view text)

@@ -27,6 +27,9 @@ int32_t StrToInt(std::string_view text);
 // Throws ConvertError "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text);
 
+// The text between single quotes, as messages show it.
+std::string Quoted(std::string_view text);
+
 // The conversion messages for a text.
 std::string IntegerMessage(std::string_view text);
 std::string FloatMessage(std::string_view text);

@@ -28,8 +28,7 @@ std::string shown(std::string_view text)
 
 std::string conversionMessage(TextKind kind, std::string_view text)
 {
-    return "'" + shown(text) + "' is not a valid " + (kind == TextKind::Integer ? "integer" : "floating point")
-        + " value";
+    return kind == TextKind::Integer ? IntegerMessage(shown(text)) : FloatMessage(shown(text));
 }
 
 [[noreturn]] void refuse(std::string_view name, const std::string& why)
@@ -276,7 +275,7 @@ void ParamRegister::assign(std::string_view assignment)
 {
     const size_t eq = assignment.find('=');
     if (eq == std::string_view::npos)
-        throw std::invalid_argument("'" + shown(assignment) + "' is not of the form NAME=TEXT");
+        throw std::invalid_argument(Quoted(shown(assignment)) + " is not of the form NAME=TEXT");
     const std::string_view name = assignment.substr(0, eq);
     const std::string_view value = assignment.substr(eq + 1);
 
@@ -299,7 +298,7 @@ void ParamRegister::assign(std::string_view assignment)
 
     const std::optional<Ctl> id = findControl(name);
     if (!id)
-        throw std::invalid_argument("unknown control '" + shown(name) + "'");
+        throw std::invalid_argument("unknown control " + Quoted(shown(name)));
     const ControlDef& def = controlDef(*id);
     switch (def.kind) {
     case ControlKind::Edit: {
@@ -322,7 +321,7 @@ void ParamRegister::assign(std::string_view assignment)
         else if (value == "0" || value == "false")
             on = false;
         else
-            refuse(name, "'" + shown(value) + "' is not a valid state (use 1 or 0)");
+            refuse(name, Quoted(shown(value)) + " is not a valid state (use 1 or 0)");
         setChecked(*id, on);
         break;
     }

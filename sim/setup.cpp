@@ -11,7 +11,7 @@ void Simulation::Setup(bool keepRunCount)
     const int32_t cellSize = Register.readInt(Ctl::Edit_size);
     const int32_t stopStep = Register.readInt(Ctl::E_stop);
     if (cellSize < 1)
-        throw ConvertError("'" + Register.text(Ctl::Edit_size) + "' is no cell size: a cell is at least 1 pixel");
+        throw ConvertError(Quoted(Register.text(Ctl::Edit_size)) + " is no cell size: a cell is at least 1 pixel");
 
     world.Geometry = MakeGeometry(cellSize);
     StopStep = stopStep;
