@@ -7,12 +7,18 @@
 #include "model/geometry.h"
 #include "model/limbo.h"
 
+#include <optional>
+#include <string_view>
+
 namespace landuse {
 
 // Which machine code the whole-grid passes (field diffusion and rescaling,
 // track rescaling) run: AVX-512 where the processor has it (Best), or the
 // code for any x86-64 processor. Both give the same bits.
 enum class GridKernels { Best, Portable, Avx512 };
+
+// "best", "portable" or "avx512", as runners and benchmarks take the choice.
+std::optional<GridKernels> ParseGridKernels(std::string_view name);
 
 struct Grid {
     GridKernels Kernels = GridKernels::Best;
