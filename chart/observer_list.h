@@ -1,10 +1,9 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <vector>
+#include <cstddef>
 
 #include "chart/chart_event.h"
+#include "model/listeners.h"
 
 namespace landuse {
 
@@ -12,25 +11,18 @@ namespace landuse {
 // included) while being notified; a removed one is not called again.
 class ObserverList {
 public:
-    using Id = std::uint64_t;
+    using Id = ListenerId;
 
-    Id Add(ChartObserver observer);
-    void Remove(Id id);
-    void Notify(const ChartEvent& event);
-    std::size_t Size() const;
+    Id Add(ChartObserver observer) { return observers_.add(std::move(observer)); }
+    void Remove(Id id) { observers_.remove(id); }
+    void Notify(const ChartEvent& event)
+    {
+        observers_.callEach([](const auto& call) { call(); }, event);
+    }
+    std::size_t Size() const { return observers_.size(); }
 
 private:
-    struct Slot {
-        Id id; // 0 once removed during a notification
-        // Heap-held so that growing the list while an observer runs does not
-        // move the callable that is running.
-        std::unique_ptr<ChartObserver> call;
-    };
-
-    std::vector<Slot> slots_;
-    Id nextId_ = 1;
-    int notifying_ = 0;
-    bool removedWhileNotifying_ = false;
+    ListenerList<const ChartEvent&> observers_;
 };
 
 } // namespace landuse

@@ -4,6 +4,7 @@
 #   cmake -DROOT=<source dir> -P CheckLayers.cmake
 
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/IncludeDirectives.cmake)
 
 # Each folder, and the folders its sources may include.
 set(layer_table
@@ -54,23 +55,11 @@ foreach(layer IN LISTS layers)
   foreach(file IN LISTS files)
     math(EXPR checked "${checked} + 1")
     get_filename_component(file_dir "${file}" DIRECTORY)
-    file(READ "${ROOT}/${file}" text)
-    # Only lines that start with #include: a "// #include" line is a comment.
-    string(REGEX MATCHALL "(^|\n)[ \t]*#[ \t]*include[ \t]*(<[^>\n]*>|\"[^\"\n]*\")"
-      directives "${text}")
-    set(rest "${text}")
-    set(line 1)
-    foreach(directive IN LISTS directives)
-      # Walk the text in step with the matches to know each one's line.
-      string(FIND "${rest}" "${directive}" at)
-      string(SUBSTRING "${rest}" 0 ${at} before)
-      string(REPLACE "\n" "" joined "${before}${directive}")
-      string(LENGTH "${before}${directive}" span)
-      string(LENGTH "${joined}" span_without_breaks)
-      math(EXPR line "${line} + ${span} - ${span_without_breaks}")
-      string(SUBSTRING "${rest}" ${span} -1 rest)
-
-      string(STRIP "${directive}" directive)
+    include_directives("${ROOT}/${file}" directives)
+    foreach(item IN LISTS directives)
+      string(REGEX MATCH "^([0-9]+):(.*)$" _ "${item}")
+      set(line "${CMAKE_MATCH_1}")
+      set(directive "${CMAKE_MATCH_2}")
       string(REGEX MATCH "[<\"]([^>\"]*)[>\"]$" spelled "${directive}")
       set(target "${CMAKE_MATCH_1}")
       # The compiler looks beside the including file first for "..." includes.

@@ -185,16 +185,11 @@ std::string generalText(Real value)
 std::string FloatToStr(double value) { return generalText(value); }
 std::string FloatToStr(long double value) { return generalText(value); }
 
-std::string IntToStr(int64_t value)
-{
-    char buf[24];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    if (ec != std::errc())
-        throw std::logic_error("number text buffer too small");
-    return std::string(buf, end);
-}
+namespace {
 
-std::string DataNumber(double value)
+// A whole number, or a real in the shortest form that reads back the same.
+template <typename T>
+std::string plainText(T value)
 {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
@@ -202,6 +197,11 @@ std::string DataNumber(double value)
         throw std::logic_error("number text buffer too small");
     return std::string(buf, end);
 }
+
+} // namespace
+
+std::string IntToStr(int64_t value) { return plainText(value); }
+std::string DataNumber(double value) { return plainText(value); }
 
 // The default floating-point environment rounds to nearest, ties to even.
 double RoundHalfEven(double value) { return std::nearbyint(value); }
