@@ -299,80 +299,130 @@ LANDUSE_AVX512 void trackBoundsAvx512(const TCell* cells, size_t count, double h
     lo[1] = l[ReturnTrackWord];
 }
 
-// Offers the empty cells of a block to the pools; the vector compare only
-// tells that one of them may be taken.
-void offerBlock(const TCell* cells, size_t count, uint32_t first, FieldSurvey& survey)
-{
-    for (size_t c = 0; c < count; ++c)
-        if (cells[c].LandUse == Empty)
-            for (int k = 0; k < 3; ++k)
-                survey.candidates[k].offer(cells[c].Potential[k], first + uint32_t(c));
-}
-
+// The survey's lanes as vectors: lane 8 * j + l of the survey is lane l of
+// vector j of a block.
 struct SurveyLanes {
     WideLanes a0, a1, a2;
     __m512d floor0, floor1, floor2; // each field's floor in the lanes of its word
+    double floors[3];
+
+    LANDUSE_AVX512 void load(const FieldSurvey& survey)
+    {
+        a0 = {_mm512_load_pd(survey.laneHi), _mm512_load_pd(survey.laneLo), _mm512_load_si512(survey.laneBits)};
+        a1 = {_mm512_load_pd(survey.laneHi + 8), _mm512_load_pd(survey.laneLo + 8),
+              _mm512_load_si512(survey.laneBits + 8)};
+        a2 = {_mm512_load_pd(survey.laneHi + 16), _mm512_load_pd(survey.laneLo + 16),
+              _mm512_load_si512(survey.laneBits + 16)};
+        loadFloors(survey);
+    }
+
+    LANDUSE_AVX512 void loadFloors(const FieldSurvey& survey)
+    {
+        const double inf = std::numeric_limits<double>::infinity();
+        for (int k = 0; k < 3; ++k)
+            floors[k] = survey.candidates[k].floor();
+        const double perWord[CellWords] = {floors[0], floors[1], floors[2], inf, inf, inf};
+        floor0 = BlockConstants(0, perWord);
+        floor1 = BlockConstants(1, perWord);
+        floor2 = BlockConstants(2, perWord);
+    }
+
+    // Offers the empty cells of a block that the vector compare found above a
+    // floor; the floors follow the pools.
+    LANDUSE_AVX512 void offer(const TCell* cells, unsigned above, uint32_t first, FieldSurvey& survey)
+    {
+        for (size_t c = 0; c < 4; ++c)
+            if ((above >> (CellWords * c) & 0b111u) != 0 && cells[c].LandUse == Empty)
+                for (int k = 0; k < 3; ++k)
+                    survey.candidates[k].offer(cells[c].Potential[k], first + uint32_t(c));
+        if (survey.candidates[0].floor() != floors[0] || survey.candidates[1].floor() != floors[1]
+            || survey.candidates[2].floor() != floors[2])
+            loadFloors(survey);
+    }
+
+    // The words of the block's cells above their field's floor, bit w for
+    // word w of the block.
+    LANDUSE_AVX512 unsigned above(__mmask8 m0, __mmask8 m1, __mmask8 m2, __m512d v0, __m512d v1, __m512d v2) const
+    {
+        return unsigned(_mm512_mask_cmp_pd_mask(m0, v0, floor0, _CMP_GT_OQ))
+            | unsigned(_mm512_mask_cmp_pd_mask(m1, v1, floor1, _CMP_GT_OQ)) << 8
+            | unsigned(_mm512_mask_cmp_pd_mask(m2, v2, floor2, _CMP_GT_OQ)) << 16;
+    }
+
+    LANDUSE_AVX512 void store(FieldSurvey& survey) const
+    {
+        _mm512_store_pd(survey.laneHi, a0.hi);
+        _mm512_store_pd(survey.laneLo, a0.lo);
+        _mm512_store_si512(survey.laneBits, a0.bits);
+        _mm512_store_pd(survey.laneHi + 8, a1.hi);
+        _mm512_store_pd(survey.laneLo + 8, a1.lo);
+        _mm512_store_si512(survey.laneBits + 8, a1.bits);
+        _mm512_store_pd(survey.laneHi + 16, a2.hi);
+        _mm512_store_pd(survey.laneLo + 16, a2.lo);
+        _mm512_store_si512(survey.laneBits + 16, a2.bits);
+    }
 };
 
-LANDUSE_AVX512 inline void floorLanes(const FieldSurvey& survey, SurveyLanes& s)
+LANDUSE_AVX512 inline void mergeLanes(WideLanes& into, const WideLanes& from)
 {
-    const double inf = std::numeric_limits<double>::infinity();
-    const double perWord[CellWords] = {survey.candidates[0].floor(), survey.candidates[1].floor(),
-                                       survey.candidates[2].floor(), inf, inf, inf};
-    s.floor0 = BlockConstants(0, perWord);
-    s.floor1 = BlockConstants(1, perWord);
-    s.floor2 = BlockConstants(2, perWord);
+    into.hi = _mm512_mask_max_pd(into.hi, 0xff, from.hi, into.hi);
+    into.lo = _mm512_mask_min_pd(into.lo, 0xff, from.lo, into.lo);
+    into.bits = _mm512_or_si512(into.bits, from.bits);
 }
 
-// `cells` cells (at most four) from `c` on.
-LANDUSE_AVX512 inline void surveyBlock(const TCell* c, size_t cells, uint32_t first, FieldSurvey& survey,
-                                       SurveyLanes& s)
-{
-    constexpr unsigned fields = 0b111;
-    const double* q = reinterpret_cast<const double*>(c);
-    const __mmask8 m0 = __mmask8(BlockLanes(0, fields) & BlockTail(0, cells));
-    const __mmask8 m1 = __mmask8(BlockLanes(1, fields) & BlockTail(1, cells));
-    const __mmask8 m2 = __mmask8(BlockLanes(2, fields) & BlockTail(2, cells));
-    const __m512d v0 = _mm512_maskz_loadu_pd(m0, q);
-    const __m512d v1 = _mm512_maskz_loadu_pd(m1, q + 8);
-    const __m512d v2 = _mm512_maskz_loadu_pd(m2, q + 16);
-    WideAdd(s.a0, m0, v0);
-    WideAdd(s.a1, m1, v1);
-    WideAdd(s.a2, m2, v2);
-    const unsigned above = _mm512_mask_cmp_pd_mask(m0, v0, s.floor0, _CMP_GT_OQ)
-        | _mm512_mask_cmp_pd_mask(m1, v1, s.floor1, _CMP_GT_OQ) | _mm512_mask_cmp_pd_mask(m2, v2, s.floor2, _CMP_GT_OQ);
-    if (above != 0) {
-        offerBlock(c, cells, first, survey);
-        floorLanes(survey, s);
-    }
-}
-
-// The survey's lanes are those of a block: lane 8 * j + l is lane l of
-// vector j.
+// Whole blocks go through two sets of lanes in turn, since each set is a
+// chain of dependent compares; lanes of words other than the fields take
+// whatever comes and are never read.
 LANDUSE_AVX512 void surveyRowAvx512(const TCell* row, int countX, uint32_t first, FieldSurvey& survey)
 {
     SurveyLanes s;
-    s.a0 = {_mm512_load_pd(survey.laneHi), _mm512_load_pd(survey.laneLo), _mm512_load_si512(survey.laneBits)};
-    s.a1 = {_mm512_load_pd(survey.laneHi + 8), _mm512_load_pd(survey.laneLo + 8),
-            _mm512_load_si512(survey.laneBits + 8)};
-    s.a2 = {_mm512_load_pd(survey.laneHi + 16), _mm512_load_pd(survey.laneLo + 16),
-            _mm512_load_si512(survey.laneBits + 16)};
-    floorLanes(survey, s);
+    s.load(survey);
+    WideLanes b0 = s.a0, b1 = s.a1, b2 = s.a2;
+    constexpr __mmask8 f0 = __mmask8(BlockLanes(0, 0b111));
+    constexpr __mmask8 f1 = __mmask8(BlockLanes(1, 0b111));
+    constexpr __mmask8 f2 = __mmask8(BlockLanes(2, 0b111));
     const size_t count = size_t(countX);
     size_t c = 0;
+    const auto whole = [&](WideLanes& x0, WideLanes& x1, WideLanes& x2) LANDUSE_AVX512 {
+        const double* q = reinterpret_cast<const double*>(row + c);
+        const __m512d v0 = _mm512_loadu_pd(q);
+        const __m512d v1 = _mm512_loadu_pd(q + 8);
+        const __m512d v2 = _mm512_loadu_pd(q + 16);
+        WideAdd(x0, 0xff, v0);
+        WideAdd(x1, 0xff, v1);
+        WideAdd(x2, 0xff, v2);
+        const unsigned above = s.above(f0, f1, f2, v0, v1, v2);
+        if (above != 0)
+            s.offer(row + c, above, first + uint32_t(c), survey);
+    };
+    for (; c + 8 <= count; c += 8) {
+        whole(s.a0, s.a1, s.a2);
+        c += 4;
+        whole(b0, b1, b2);
+        c -= 4;
+    }
     for (; c + 4 <= count; c += 4)
-        surveyBlock(row + c, 4, first + uint32_t(c), survey, s);
-    if (c < count)
-        surveyBlock(row + c, count - c, first + uint32_t(c), survey, s);
-    _mm512_store_pd(survey.laneHi, s.a0.hi);
-    _mm512_store_pd(survey.laneLo, s.a0.lo);
-    _mm512_store_si512(survey.laneBits, s.a0.bits);
-    _mm512_store_pd(survey.laneHi + 8, s.a1.hi);
-    _mm512_store_pd(survey.laneLo + 8, s.a1.lo);
-    _mm512_store_si512(survey.laneBits + 8, s.a1.bits);
-    _mm512_store_pd(survey.laneHi + 16, s.a2.hi);
-    _mm512_store_pd(survey.laneLo + 16, s.a2.lo);
-    _mm512_store_si512(survey.laneBits + 16, s.a2.bits);
+        whole(s.a0, s.a1, s.a2);
+    if (c < count) {
+        const size_t cells = count - c;
+        const __mmask8 m0 = __mmask8(f0 & BlockTail(0, cells));
+        const __mmask8 m1 = __mmask8(f1 & BlockTail(1, cells));
+        const __mmask8 m2 = __mmask8(f2 & BlockTail(2, cells));
+        const double* q = reinterpret_cast<const double*>(row + c);
+        const __m512d v0 = _mm512_maskz_loadu_pd(m0, q);
+        const __m512d v1 = _mm512_maskz_loadu_pd(m1, q + 8);
+        const __m512d v2 = _mm512_maskz_loadu_pd(m2, q + 16);
+        WideAdd(s.a0, m0, v0);
+        WideAdd(s.a1, m1, v1);
+        WideAdd(s.a2, m2, v2);
+        const unsigned above = s.above(m0, m1, m2, v0, v1, v2);
+        if (above != 0)
+            s.offer(row + c, above, first + uint32_t(c), survey);
+    }
+    mergeLanes(s.a0, b0);
+    mergeLanes(s.a1, b1);
+    mergeLanes(s.a2, b2);
+    s.store(survey);
 }
 
 LANDUSE_AVX512 inline void rescaleFieldBlock(double* q, const __mmask8 lanes[3], const __m512d lo[3],
