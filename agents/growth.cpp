@@ -2,7 +2,9 @@
 
 #include "model/numtext.h"
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <utility>
 
 namespace landuse {
@@ -25,108 +27,67 @@ CellPos ChooseGrowthCell(const TCellList& cells, int k)
 
 namespace {
 
-// One grid scan serves every pick of a growth phase. For each field it keeps
-// the best empty cells in pick order (highest value first, earlier in the
-// scan first among equals). A pick takes the first listed cell that is still
-// empty: picks only ever take cells out of the empty set, and they change
-// the potentials of the taken cells only, so this yields exactly the cells
-// that a fresh scan per pick would. A list shorter than its capacity holds
-// every candidate, so running out of it means there is none: (0, 0).
+// The picks of one growth phase, from candidate lists per field in pick
+// order. A pick takes the first listed cell that is still empty: picks only
+// ever take cells out of the empty set, and they change the potentials of
+// the taken cells only, so this yields exactly the cells that a fresh scan
+// per pick would, as long as fewer picks have been made than the list
+// keeps (one of its cells is then still empty) or the list holds every
+// candidate (running out of it then means there is none: (0, 0)). Past
+// that, each pick scans the grid.
 class GrowthPicker {
 public:
-    static constexpr int Capacity = 64;
-
-    // Falls back to a full scan per pick when the phase makes more picks than
-    // the lists can hold.
-    GrowthPicker(const TCellList& cells, int picks) : cells_(cells), batched_(picks <= Capacity)
-    {
-        if (!batched_ || picks == 0)
-            return;
-        capacity_ = picks;
-        const TCell* cell = cells.data();
-        const size_t count = cells.size();
-        for (size_t i = 0; i < count; ++i, ++cell) {
-            if (cell->LandUse != Empty)
-                continue;
-            // Most cells fall below all three floors; test them together.
-            const bool p0 = cell->Potential[0] > floor_[0];
-            const bool p1 = cell->Potential[1] > floor_[1];
-            const bool p2 = cell->Potential[2] > floor_[2];
-            if (!(p0 | p1 | p2))
-                continue;
-            const int32_t x = int32_t(i % size_t(cells.countX()));
-            const int32_t y = int32_t(i / size_t(cells.countX()));
-            if (p0)
-                offer(0, cell->Potential[0], x, y);
-            if (p1)
-                offer(1, cell->Potential[1], x, y);
-            if (p2)
-                offer(2, cell->Potential[2], x, y);
-        }
-    }
+    GrowthPicker(const TCellList& cells, CandidatePool* pools) : cells_(cells), pools_(pools) {}
 
     CellPos pick(int k)
     {
-        if (!batched_)
+        CandidatePool& pool = pools_[k];
+        const bool listed = picks_ < pool.keep() || pool.complete();
+        ++picks_;
+        if (!listed)
             return ChooseGrowthCell(cells_, k);
-        for (int i = 0; i < count_[k]; ++i) {
-            const Entry& e = lists_[k][size_t(i)];
-            if (cells_.at(e.x, e.y).LandUse == Empty)
-                return {e.x, e.y};
+        const std::span<const GrowthCandidate> list = pool.ranked();
+        // The cells passed over are taken for good.
+        size_t& at = next_[size_t(k)];
+        for (; at < list.size(); ++at) {
+            const uint32_t i = list[at].index;
+            if (cells_.data()[i].LandUse == Empty)
+                return {int32_t(i % uint32_t(cells_.countX())), int32_t(i / uint32_t(cells_.countX()))};
         }
         return {0, 0};
     }
 
 private:
-    struct Entry {
-        double value;
-        int32_t x, y;
-    };
-
-    // Called only for values above floor_[k]: above 0, and above the last
-    // listed value once the list is full.
-    void offer(int k, double value, int32_t x, int32_t y)
-    {
-        auto& list = lists_[k];
-        const int n = count_[k];
-        int pos = n < capacity_ ? n : n - 1;
-        while (pos > 0 && list[size_t(pos - 1)].value < value) {
-            list[size_t(pos)] = list[size_t(pos - 1)];
-            --pos;
-        }
-        list[size_t(pos)] = {value, x, y};
-        if (n < capacity_)
-            ++count_[k];
-        if (count_[k] == capacity_)
-            floor_[k] = list[size_t(capacity_ - 1)].value;
-    }
-
     const TCellList& cells_;
-    bool batched_;
-    int capacity_ = 0;
-    std::array<std::array<Entry, Capacity>, 3> lists_;
-    std::array<int, 3> count_{0, 0, 0};
-    std::array<double, 3> floor_{0.0, 0.0, 0.0};
+    CandidatePool* pools_;
+    size_t picks_ = 0;
+    std::array<size_t, 3> next_{0, 0, 0};
 };
 
-int plannedPicks(GrowthCounts& counts)
+size_t plannedCount(DeferredInt& count)
 {
-    // The counts are read for real at their own moments; this only sizes the
-    // lists, so a text that does not convert counts as nothing here.
-    int total = 0;
-    for (DeferredInt* count : {&counts.agents, &counts.services, &counts.industries}) {
-        const std::optional<int32_t> n = count->peek();
-        if (n && *n > 0)
-            total += *n > GrowthPicker::Capacity ? GrowthPicker::Capacity + 1 : *n;
-    }
-    return total;
+    const std::optional<int32_t> n = count.peek();
+    return n && *n > 0 ? size_t(*n) : 0;
 }
 
-void addWeights(TCell& cell, double toPop, double toServ, double toIndu)
+// Field k's list must outlast the picks of the phases before it and its own.
+void planPools(size_t agents, size_t services, size_t industries, CandidatePool pools[3], size_t cellCount)
 {
+    const size_t keep[3] = {agents, agents + services, agents + services + industries};
+    for (int k = 0; k < 3; ++k)
+        pools[k].reset(std::min(keep[k], cellCount));
+}
+
+void addWeights(const Growth& growth, int32_t x, int32_t y, double toPop, double toServ, double toIndu)
+{
+    TCell& cell = growth.world.Cells.at(x, y);
+    const double before[3] = {cell.Potential[0], cell.Potential[1], cell.Potential[2]};
     cell.Potential[0] += toPop;
     cell.Potential[1] += toServ;
     cell.Potential[2] += toIndu;
+    if (growth.survey)
+        growth.survey->noteChange(uint32_t(y) * uint32_t(growth.world.Cells.countX()) + uint32_t(x), before,
+                                  cell.Potential);
 }
 
 void placeAgentAt(const Growth& growth, size_t index, CellPos at)
@@ -155,9 +116,8 @@ void growCells(const Growth& growth, GrowthPicker& picker, int32_t count, int k,
 {
     for (int32_t i = 0; i < count; ++i) {
         const CellPos at = picker.pick(k);
-        TCell& cell = growth.world.Cells.at(at.x, at.y);
-        cell.LandUse = code;
-        addWeights(cell, toPop, toServ, toIndu);
+        growth.world.Cells.at(at.x, at.y).LandUse = code;
+        addWeights(growth, at.x, at.y, toPop, toServ, toIndu);
         growth.cellChanged(at.x, at.y);
     }
 }
@@ -187,9 +147,8 @@ std::optional<std::string> OversizedCount(GrowthCounts& counts, size_t cellCount
 void MarkResidential(const Growth& growth, int32_t x, int32_t y)
 {
     const TWeightTable& w = growth.weights;
-    TCell& cell = growth.world.Cells.at(x, y);
-    cell.LandUse = Residential;
-    addWeights(cell, w.WPopPop, w.WServPop, w.WInduPop);
+    growth.world.Cells.at(x, y).LandUse = Residential;
+    addWeights(growth, x, y, w.WPopPop, w.WServPop, w.WInduPop);
     growth.cellChanged(x, y);
 }
 
@@ -198,9 +157,19 @@ void PlaceAgent(const Growth& growth, size_t index, int kind)
     placeAgentAt(growth, index, ChooseGrowthCell(growth.world.Cells, kind));
 }
 
+void PlanGrowth(GrowthCounts& counts, FieldSurvey& survey, size_t cellCount)
+{
+    planPools(plannedCount(counts.agents), plannedCount(counts.services), plannedCount(counts.industries),
+              survey.candidates, cellCount);
+}
+
 void CreateResources(const Growth& growth, GrowthCounts& counts)
 {
-    GrowthPicker picker(growth.world.Cells, GrowthPicker::Capacity + 1);
+    const TCellList& cells = growth.world.Cells;
+    CandidatePool pools[3];
+    planPools(0, plannedCount(counts.services), plannedCount(counts.industries), pools, cells.size());
+    CollectCandidates(cells.data(), cells.size(), pools);
+    GrowthPicker picker(cells, pools);
     createResourcesWith(growth, counts, picker);
 }
 
@@ -208,7 +177,15 @@ void CreateAgents(const Growth& growth, GrowthCounts& counts)
 {
     // All agents are placed before the first service cell is chosen, and all
     // service cells before the first industry cell.
-    GrowthPicker picker(growth.world.Cells, plannedPicks(counts));
+    const TCellList& cells = growth.world.Cells;
+    CandidatePool own[3];
+    CandidatePool* pools = growth.survey ? growth.survey->candidates : own;
+    if (!growth.survey) {
+        planPools(plannedCount(counts.agents), plannedCount(counts.services), plannedCount(counts.industries), own,
+                  cells.size());
+        CollectCandidates(cells.data(), cells.size(), own);
+    }
+    GrowthPicker picker(cells, pools);
     const int32_t n = counts.agents();
     for (int32_t i = 0; i < n; ++i) {
         growth.world.Agents.emplace_back();

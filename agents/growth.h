@@ -4,6 +4,7 @@
 
 #include "agents/world.h"
 #include "model/cell.h"
+#include "model/field_survey.h"
 #include "model/random.h"
 #include "model/register.h"
 #include "model/weighttable.h"
@@ -23,12 +24,15 @@ struct CellPos {
 // order among equals; (0, 0) when there is none.
 CellPos ChooseGrowthCell(const TCellList& cells, int k);
 
-// What the growth phase works on and with.
+// What the growth phase works on and with. With a survey, the picks come
+// from the candidates that the diffusion collected into it (see PlanGrowth),
+// and every change of potentials is noted there for the rescale.
 struct Growth {
     World& world;
     const TWeightTable& weights;
     TRandom& rng;
     const CellChanged& cellChanged;
+    FieldSurvey* survey = nullptr;
 };
 
 // The three creation counts, each converted when the phase first needs it
@@ -48,6 +52,11 @@ struct GrowthCounts {
 // would never end: the message naming the first such control and the limit,
 // or nothing. Counts that do not convert are left to their own moment.
 std::optional<std::string> OversizedCount(GrowthCounts& counts, size_t cellCount);
+
+// Asks the survey for the candidates that the growth phase may need, as
+// many per field as the counts can take from it before that field's last
+// pick. Counts that do not convert ask for nothing.
+void PlanGrowth(GrowthCounts& counts, FieldSurvey& survey, size_t cellCount);
 
 void CreateAgents(const Growth& growth, GrowthCounts& counts);
 void PlaceAgent(const Growth& growth, size_t index, int kind);

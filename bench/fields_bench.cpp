@@ -8,6 +8,7 @@
 using namespace landuse;
 
 using landuse::bench::chooseKernels;
+using landuse::bench::kernelsFromEnvironment;
 using landuse::bench::runTo300;
 
 // Times the diffusion alone; the normalisation between keeps the fields in range.
@@ -26,6 +27,8 @@ static void timeDiffusion(benchmark::State& state, Simulation& sim)
 static void BM_DiffuseAndNormalize(benchmark::State& state)
 {
     Simulation sim(nullptr, 1);
+    if (!kernelsFromEnvironment(state, sim))
+        return;
     sim.Create();
     for (auto _ : state) {
         DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
@@ -38,6 +41,8 @@ BENCHMARK(BM_DiffuseAndNormalize)->Unit(benchmark::kMicrosecond);
 static void BM_DiffuseOnly(benchmark::State& state)
 {
     Simulation sim(nullptr, 1);
+    if (!kernelsFromEnvironment(state, sim))
+        return;
     sim.Create();
     timeDiffusion(state, sim);
 }

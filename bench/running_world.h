@@ -1,10 +1,15 @@
 #pragma once
-// Worlds for the benchmarks of the whole-grid passes.
+// Worlds for the benchmarks of the whole-grid passes, and the kernel choice
+// they run.
 
 #include "model/fields.h"
 #include "sim/simulation.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace landuse::bench {
 
@@ -18,6 +23,33 @@ inline bool chooseKernels(benchmark::State& state, Simulation& sim)
     }
     sim.world.Kernels = k;
     return true;
+}
+
+// Benchmarks without a kernel argument run the choice named by
+// LANDUSE_KERNELS (best, portable or avx512; best when unset). Nothing, with
+// the benchmark skipped, when the name is none of these or this processor
+// cannot run the choice.
+inline std::optional<GridKernels> kernelsFromEnvironment(benchmark::State& state)
+{
+    const char* name = std::getenv("LANDUSE_KERNELS");
+    const std::optional<GridKernels> k = name && *name ? ParseGridKernels(name) : GridKernels::Best;
+    if (!k) {
+        state.SkipWithError(("LANDUSE_KERNELS=" + std::string(name) + ": not best, portable or avx512").c_str());
+        return std::nullopt;
+    }
+    if (!GridKernelsAvailable(*k)) {
+        state.SkipWithError("LANDUSE_KERNELS=avx512: this processor has no AVX-512");
+        return std::nullopt;
+    }
+    return k;
+}
+
+inline bool kernelsFromEnvironment(benchmark::State& state, Simulation& sim)
+{
+    const std::optional<GridKernels> k = kernelsFromEnvironment(state);
+    if (k)
+        sim.world.Kernels = *k;
+    return k.has_value();
 }
 
 // A world 300 steps into a run at the defaults: 900 agents, fields shaped by

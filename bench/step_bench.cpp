@@ -1,17 +1,25 @@
 #include "sim/simulation.h"
 
+#include "running_world.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace landuse;
+
+using landuse::bench::kernelsFromEnvironment;
 
 // Steps 1 to 800 of a fresh world at the defaults, no drawing: the agent
 // count grows to 2400 on the way. Reports the mean rate over the run.
 static void BM_Step800(benchmark::State& state)
 {
+    const std::optional<GridKernels> kernels = kernelsFromEnvironment(state);
+    if (!kernels)
+        return;
     uint64_t seed = 1;
     for (auto _ : state) {
         state.PauseTiming();
         Simulation sim(nullptr, seed++);
+        sim.world.Kernels = *kernels;
         sim.Create();
         state.ResumeTiming();
         for (int i = 0; i < 800; ++i)
@@ -21,3 +29,27 @@ static void BM_Step800(benchmark::State& state)
     state.counters["steps_per_s"] = benchmark::Counter(800.0, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_Step800)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Step 101 with 5000 new service cells instead of one, always from the same
+// world: the growth phase picks thousands of cells in one step.
+static void BM_StepManyServices(benchmark::State& state)
+{
+    Simulation sim(nullptr, 1);
+    if (!kernelsFromEnvironment(state, sim))
+        return;
+    sim.Create();
+    for (int i = 0; i < 100; ++i)
+        sim.Step();
+    sim.Register.setText(Ctl::E_crServ, "5000");
+    const World start = sim.world;
+    const TRandom rng = sim.Rng;
+    for (auto _ : state) {
+        sim.Step();
+        benchmark::DoNotOptimize(sim.world.Cells.data());
+        state.PauseTiming();
+        sim.world = start;
+        sim.Rng = rng;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StepManyServices)->Unit(benchmark::kMillisecond);

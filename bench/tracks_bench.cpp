@@ -9,6 +9,7 @@
 using namespace landuse;
 
 using landuse::bench::chooseKernels;
+using landuse::bench::kernelsFromEnvironment;
 using landuse::bench::runTo300;
 
 // The end-of-step track rescale on the default grid 300 steps into a run.
@@ -30,6 +31,8 @@ BENCHMARK(BM_RescaleTracks)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 static void BM_DecayTracks(benchmark::State& state)
 {
     Simulation sim(nullptr, 1);
+    if (!kernelsFromEnvironment(state, sim))
+        return;
     runTo300(sim);
     for (auto _ : state) {
         DecayTracks(sim.world, 1.0);

@@ -4,8 +4,8 @@
 // field and track passes work on.
 
 #include "model/cell.h"
+#include "model/diffusion.h"
 #include "model/geometry.h"
-#include "model/limbo.h"
 
 #include <optional>
 #include <string_view>
@@ -19,6 +19,9 @@ enum class GridKernels { Best, Portable, Avx512 };
 
 // "best", "portable" or "avx512", as runners and benchmarks take the choice.
 std::optional<GridKernels> ParseGridKernels(std::string_view name);
+
+// Whether this processor can run the code of a kernel choice.
+bool GridKernelsAvailable(GridKernels kernels);
 
 struct Grid {
     GridKernels Kernels = GridKernels::Best;

@@ -35,17 +35,19 @@ void Simulation::stepPhases()
     // first needed.
     GrowthCounts counts(Register);
     DeferredInt maxAgents(Register, Ctl::Edit_anzAg);
+    FieldSurvey survey;
     if (maxAgents.peek() && *maxAgents.peek() > int64_t(world.Agents.size())) {
         if (std::optional<std::string> oversized = OversizedCount(counts, world.Cells.size()))
             throw ConvertError(*oversized);
+        PlanGrowth(counts, survey, world.Cells.size());
     }
 
-    DiffuseFields(world, WeightTable, Rng);
+    DiffuseFields(world, WeightTable, Rng, survey);
     // Tested once: the growth phase creates its full number even if that
     // passes the maximum.
     if (maxAgents() > int64_t(world.Agents.size()))
-        CreateAgents({world, WeightTable, Rng, cellChanged_}, counts);
-    NormalizeFields(world);
+        CreateAgents({world, WeightTable, Rng, cellChanged_, &survey}, counts);
+    NormalizeFields(world, survey);
 
     // The picture shows the world before the agents move.
     if (painter_) {

@@ -1,12 +1,15 @@
 #include "agents/growth.h"
 
 #include "model/fields.h"
+#include "model/numtext.h"
 #include "sim/simulation.h"
 
+#include "support/grid_checks.h"
 #include "support/world_counts.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace landuse;
@@ -120,6 +123,74 @@ TEST(Growth, BatchedPicksMatchAScanPerPick)
         }
         for (size_t i = size_t(counts[0]); i < want.size(); ++i)
             EXPECT_EQ(cells.at(want[i].x, want[i].y).LandUse, i < size_t(counts[0] + 4) ? Service : Industry) << seed;
+    }
+}
+
+TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
+{
+    // Picks from the candidates that the diffusion collects, with counts
+    // beyond the cells that can take them (so that picks fall back to (0, 0)
+    // again and again), weights below, at and above 0, and fields kept as
+    // filled (ties, zeros) or averaged. The rescale that follows takes its
+    // bounds from the survey, corrected for every picked cell.
+    const int32_t counts[][3] = {{7, 4, 3}, {40, 300, 200}, {3, 900, 400}};
+    for (GridKernels kernels : landuse::test::kernelsToTry()) {
+        for (uint64_t seed = 1; seed <= 6; ++seed) {
+            const int32_t* count = counts[seed % 3];
+            Simulation sim(nullptr, seed);
+            sim.world.Kernels = kernels;
+            sim.Register.setText(Ctl::Edit_size, "10");
+            sim.Create();
+            sim.Register.setText(Ctl::E_crAgs, IntToStr(count[0]));
+            sim.Register.setText(Ctl::E_crServ, IntToStr(count[1]));
+            sim.Register.setText(Ctl::E_crIndu, IntToStr(count[2]));
+            TWeightTable& w = sim.WeightTable;
+            w.DiffPop = 0.5;
+            w.DiffServ = 0;
+            w.NoiseServ = 0;
+            w.DiffIndu = 1;
+            w.NoiseIndu = 0;
+            w.WPopPop = seed % 2 ? -0.5 : 1.0;
+            w.WServPop = -0.0;
+            w.WInduServ = seed % 2 ? 0.0 : -2.0;
+            w.WServIndu = 3.0;
+            TRandom fill(seed);
+            TCellList& cells = sim.world.Cells;
+            for (size_t i = 0; i < cells.size(); ++i) {
+                TCell& c = cells.data()[i];
+                for (int k = 0; k < 3; ++k)
+                    c.Potential[k] = fill.Random(5) * 0.25 - (seed > 3 ? 0.25 : 0.0);
+                if (fill.Random(3) == 0)
+                    c.LandUse = Barrier;
+            }
+            GrowthCounts growthCounts(sim.Register);
+            FieldSurvey survey;
+            PlanGrowth(growthCounts, survey, cells.size());
+            DiffuseFields(sim.world, w, sim.Rng, survey);
+
+            World expected = sim.world;
+            const int codes[3] = {Residential, Service, Industry};
+            const double columns[3][3] = {{w.WPopPop, w.WServPop, w.WInduPop},
+                                          {w.WPopServ, w.WServServ, w.WInduServ},
+                                          {w.WPopIndu, w.WServIndu, w.WInduIndu}};
+            for (int k = 0; k < 3; ++k) {
+                for (int i = 0; i < count[k]; ++i) {
+                    const CellPos p = ChooseGrowthCell(expected.Cells, k);
+                    TCell& c = expected.Cells.at(p.x, p.y);
+                    c.LandUse = codes[k];
+                    c.AgentCount += k == 0;
+                    for (int f = 0; f < 3; ++f)
+                        c.Potential[f] += columns[k][f];
+                }
+            }
+            NormalizeFields(expected);
+
+            const CellChanged drawn = [](int32_t, int32_t) {};
+            CreateAgents({sim.world, w, sim.Rng, drawn, &survey}, growthCounts);
+            NormalizeFields(sim.world, survey);
+            landuse::test::expectSameCells(sim.world, expected,
+                                           landuse::test::kernelName(kernels) + ", seed " + std::to_string(seed));
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include "model/fields.h"
+#include "model/grid_kernels.h"
 #include "model/range_scan.h"
 #include "sim/simulation.h"
 
@@ -471,12 +472,8 @@ TEST(Fields, RescaleMatchesItsDefinitionInARunningWorld)
     expectNormalizeMatchesDefinition(sim.world, "step 31");
 }
 
-#if defined(__x86_64__)
-
-TEST(Fields, WideBoundsAreThoseOfRangeScanAtEveryAlignment)
+TEST(Fields, BoundsKernelsAreThoseOfAScanInRowOrderAtEveryAlignment)
 {
-    if (!GridKernelsAvailable(GridKernels::Avx512))
-        GTEST_SKIP() << "no AVX-512";
     // Word 0 plain numbers, word 1 with NaN and infinity, words 2 and 3 at
     // least 0 with zeros of both signs (the low bound is the first zero met),
     // word 4 with -0 among negative numbers.
@@ -493,29 +490,45 @@ TEST(Fields, WideBoundsAreThoseOfRangeScanAtEveryAlignment)
     }
     cells[7].Potential[1] = std::numeric_limits<double>::quiet_NaN();
     cells[30].Potential[1] = std::numeric_limits<double>::infinity();
-    // Each start and length reaches a different mix of short and whole blocks.
-    size_t zeroLows = 0;
-    for (size_t start = 0; start < 4; ++start) {
-        for (size_t count = 0; count + start <= cells.size(); ++count) {
-            double hi[CellWords], lo[CellWords];
-            WideBounds(cells.data() + start, count, 0b11111, 1e-8, 1e10, hi, lo);
-            for (int w = 0; w < 5; ++w) {
-                // The bounds as one scan in row order finds them.
-                double wantHi = 1e-8, wantLo = 1e10;
-                for (size_t i = 0; i < count; ++i) {
-                    const double v = cellWord(cells[start + i], w);
-                    if (v > wantHi)
-                        wantHi = v;
-                    if (v < wantLo)
-                        wantLo = v;
+    for (GridKernels kernels : kernelsToTry()) {
+        World w;
+        w.Kernels = kernels;
+        const GridKernelTable& table = GridKernelsOf(w);
+        // Each start and length reaches a different mix of short and whole blocks.
+        size_t zeroLows = 0;
+        for (size_t start = 0; start < 4; ++start) {
+            for (size_t count = 0; count + start <= cells.size(); ++count) {
+                double got[2][CellWords];
+                double fieldHi[3], fieldLo[3], trackHi[2], trackLo[2];
+                table.fieldBounds(cells.data() + start, count, fieldHi, fieldLo);
+                table.trackBounds(cells.data() + start, count, trackHi, trackLo);
+                for (int k = 0; k < 3; ++k) {
+                    got[0][k] = fieldHi[k];
+                    got[1][k] = fieldLo[k];
                 }
-                EXPECT_EQ(bits(hi[w]), bits(wantHi)) << start << " " << count << " word " << w;
-                EXPECT_EQ(bits(lo[w]), bits(wantLo)) << start << " " << count << " word " << w;
-                zeroLows += wantLo == 0;
+                got[0][TrackWord] = trackHi[0];
+                got[1][TrackWord] = trackLo[0];
+                got[0][ReturnTrackWord] = trackHi[1];
+                got[1][ReturnTrackWord] = trackLo[1];
+                for (int word = 0; word < 5; ++word) {
+                    // The bounds as one scan in row order finds them.
+                    double wantHi = word < 3 ? FieldHiStart : TrackHiStart;
+                    double wantLo = word < 3 ? FieldLoStart : TrackLoStart;
+                    for (size_t i = 0; i < count; ++i) {
+                        const double v = cellWord(cells[start + i], word);
+                        if (v > wantHi)
+                            wantHi = v;
+                        if (v < wantLo)
+                            wantLo = v;
+                    }
+                    const std::string where = kernelName(kernels) + " " + std::to_string(start) + " "
+                        + std::to_string(count) + " word " + std::to_string(word);
+                    EXPECT_EQ(bits(got[0][word]), bits(wantHi)) << where;
+                    EXPECT_EQ(bits(got[1][word]), bits(wantLo)) << where;
+                    zeroLows += wantLo == 0;
+                }
             }
         }
+        EXPECT_GT(zeroLows, 100u);
     }
-    EXPECT_GT(zeroLows, 100u);
 }
-
-#endif

@@ -1,5 +1,9 @@
 #pragma once
-// The diffusion's scratch rows.
+// The diffusion of the three potential fields, and its scratch rows.
+
+#include "model/field_survey.h"
+#include "model/random.h"
+#include "model/weighttable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -76,5 +80,22 @@ struct TLimbo {
     TLimboRow::Lines<uint8_t> columnInexact; // inexact of the three rows, or-ed
     TLimboRow::Lines<uint32_t> redo;         // values of the row the formula computes
 };
+
+struct Grid;
+
+// The mean of each field over the eight neighbours of (x, y), with
+// wrap-around: the nine cells summed in extended precision in row order,
+// less the centre, divided by 8.
+void NeighbourMean(const Grid& grid, int x, int y, long double means[3]);
+
+// Every cell at once from the previous step's values:
+// Potential[k] = mean_k * Diff_k + Potential[k] + r * Noise_k in extended
+// precision, with one Random r per cell in row-major order shared by the
+// three fields.
+void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng);
+
+// The same, noting the new fields' bounds and the growth candidates that
+// `survey` asks for while each row is still at hand.
+void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey& survey);
 
 } // namespace landuse

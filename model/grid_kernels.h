@@ -1,0 +1,72 @@
+#pragma once
+// The whole-grid passes that have machine code for more than one kind of
+// processor, as one table per kernel choice. A pass looks its table up once;
+// every entry gives the same bits in every table.
+
+#include "model/grid.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace landuse {
+
+// How RescaleTracks rescales: track marks (v - loT) * fT everywhere, return
+// marks (v - loR) * fR where v > 0, and only when scaleR.
+struct TrackScale {
+    bool scaleR;
+    double loR, fR;
+    double loT, fT;
+};
+
+struct GridKernelTable {
+    // One row of the diffusion's scratch from the grid: values, fixed-point
+    // twins and their flags, the wrapped ends and the sums across.
+    void (*loadRow)(TLimboRow& row, const TCell* cells, int countX);
+    // Neighbour sums of the middle row, centre left out, and the same plus
+    // eight times the centre.
+    void (*rowSums)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
+                    int64_t* withCentre);
+    // Lists in limbo.redo the values of the middle row whose window holds a
+    // value without a twin; returns how many.
+    size_t (*listInexact)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                          TLimbo& limbo);
+    // Adds a finished row, whose first cell has row-major index `first`, to
+    // the survey's bounds and candidates.
+    void (*surveyRow)(const TCell* row, int countX, uint32_t first, FieldSurvey& survey);
+
+    // Bounds of the fields over all cells, exactly as a scan in row order
+    // finds them from FieldHiStart and FieldLoStart.
+    void (*fieldBounds)(const TCell* cells, size_t count, double hi[3], double lo[3]);
+    // Potential[k] = (Potential[k] - lo[k]) * f[k] on every cell.
+    void (*rescaleFields)(TCell* cells, size_t count, const double lo[3], const double f[3]);
+    // Bounds of TrackValue ([0]) and ReturnTrackValue ([1]) the same way,
+    // from TrackHiStart and TrackLoStart.
+    void (*trackBounds)(const TCell* cells, size_t count, double hi[2], double lo[2]);
+    void (*rescaleTracks)(TCell* cells, size_t count, const TrackScale& scale);
+};
+
+inline constexpr double TrackHiStart = 0.1;
+inline constexpr double TrackLoStart = 99999999999.0;
+
+const GridKernelTable& PortableGridKernels();
+// The AVX-512 table, or nothing where the processor or the build has none.
+const GridKernelTable* Avx512GridKernels();
+
+// The table that a grid's kernel choice runs.
+inline const GridKernelTable& GridKernelsOf(const Grid& grid)
+{
+    if (grid.Kernels != GridKernels::Portable)
+        if (const GridKernelTable* wide = Avx512GridKernels())
+            return *wide;
+    return PortableGridKernels();
+}
+
+// Shared by the tables' diffusion rows (see TLimboRow): a value's exact
+// fixed-point twin is value * FixedScale.
+inline constexpr double FixedScale = 0x1p55;
+
+// Copies the entries of the last column before column 0 and those of
+// column 0 after the last column.
+void WrapLimboRow(TLimboRow& row, int countX);
+
+} // namespace landuse
