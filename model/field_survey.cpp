@@ -61,6 +61,14 @@ void CollectCandidates(const TCell* cells, size_t count, CandidatePool pools[3])
     }
 }
 
+void FieldSurvey::clear()
+{
+    for (CandidatePool& pool : candidates)
+        pool.reset(0);
+    changes.clear();
+    ranged = false;
+}
+
 void FieldSurvey::startRanges()
 {
     for (int i = 0; i < Lanes; ++i) {

@@ -80,6 +80,9 @@ struct FieldSurvey {
     CandidatePool candidates[3];
     std::vector<FieldChange> changes;
 
+    // No candidates wanted and no changes: the state before a step plans its
+    // growth. The memory stays for the next step.
+    void clear();
     // Lanes at the bounds' start values, changes cleared.
     void startRanges();
     void noteChange(uint32_t index, const double before[3], const double after[3])

@@ -10,6 +10,7 @@
 #include "analysis/tile.h"
 #include "chart/chart.h"
 #include "chart/world_painter.h"
+#include "model/field_survey.h"
 #include "model/random.h"
 #include "model/register.h"
 #include "model/weighttable.h"
@@ -130,6 +131,7 @@ private:
     WorldPainter* painter_ = nullptr;
     TickClock clock_;
     CellChanged cellChanged_;
+    FieldSurvey survey_; // one step's notes on the fields, kept to reuse its memory
     bool worldBuilt_ = false;
 };
 

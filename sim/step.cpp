@@ -35,7 +35,8 @@ void Simulation::stepPhases()
     // first needed.
     GrowthCounts counts(Register);
     DeferredInt maxAgents(Register, Ctl::Edit_anzAg);
-    FieldSurvey survey;
+    FieldSurvey& survey = survey_;
+    survey.clear();
     if (maxAgents.peek() && *maxAgents.peek() > int64_t(world.Agents.size())) {
         if (std::optional<std::string> oversized = OversizedCount(counts, world.Cells.size()))
             throw ConvertError(*oversized);
