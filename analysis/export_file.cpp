@@ -209,7 +209,9 @@ void OutputFile::write(std::string_view bytes)
     if (finished_)
         throw std::logic_error("OutputFile::write after finish");
     buffer_.append(bytes);
-    if (buffer_.size() >= BufferSize)
+    // A pipe's reader sees each piece as it comes, and a full device fails
+    // at the first write rather than at the end.
+    if (buffer_.size() >= BufferSize || plan_.way != OutputPlan::Way::Replace)
         flushBuffer();
 }
 
