@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/export_error.h"
 #include "analysis/export_file.h"
 #include "model/numtext.h"
 
@@ -18,11 +19,18 @@ std::filesystem::path ExportFileName(const std::filesystem::path& baseDir, Expor
     return ExportFileIn(ExportFolderPath(baseDir, folder), stem, suffix, extension);
 }
 
+void CheckExportStem(std::string_view stem)
+{
+    // Both separators, so that a stem means the same on every system.
+    if (stem.find_first_of("/\\") != std::string_view::npos)
+        throw ExportError("E_pName: " + Quoted(stem)
+                          + " contains a path separator; it starts file names and cannot name a folder");
+}
+
 std::filesystem::path ExportFileIn(const std::filesystem::path& dir, std::string_view stem, int suffix,
                                    std::string_view extension)
 {
-    // Appending text rather than a path keeps a leading separator in the stem
-    // from replacing the folder.
+    CheckExportStem(stem);
     std::filesystem::path file = dir / "";
     file += std::string(stem) + IntToStr(suffix) + std::string(extension);
     return file;

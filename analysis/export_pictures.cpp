@@ -17,8 +17,9 @@ constexpr int kJpegQuality = 100;
 
 void SavePicture(const std::filesystem::path& baseDir, std::string_view stem, int suffix, const RgbImage& image)
 {
-    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Pictures));
+    // The name first: a refused stem leaves no folder behind.
     const std::filesystem::path name = ExportFileName(baseDir, ExportFolder::Pictures, stem, suffix, "");
+    EnsureFolder(ExportFolderPath(baseDir, ExportFolder::Pictures));
     std::filesystem::path bmp = name;
     bmp += ".bmp";
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <sstream>
+#include <utility>
 
 #include "analysis/export_file.h"
 #include "analysis/export_paths.h"
@@ -14,12 +15,11 @@ namespace landuse {
 namespace {
 
 template <typename Writer>
-WrittenFile WriteChartFile(const std::filesystem::path& file, const Chart& chart, Writer write)
+EncodedFile Encode(const Chart& chart, Writer write)
 {
     std::ostringstream bytes(std::ios::binary);
     const WriteReport report = write(bytes, chart);
-    WriteFileReplacing(file, bytes.view());
-    return {file, report};
+    return {std::move(bytes).str(), report};
 }
 
 std::string Count(std::size_t n, const char* what)
@@ -32,6 +32,7 @@ std::string Count(std::size_t n, const char* what)
 std::vector<WrittenFile> SaveSeriesData(const std::filesystem::path& baseDir, std::string_view stem,
                                         const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
 {
+    CheckExportStem(stem);
     const std::filesystem::path dataDir = ExportFolderPath(baseDir, ExportFolder::Data);
     EnsureFolder(dataDir);
     return SaveSeriesDataTo(dataDir, stem, rankSize, linear, timeSeries);
@@ -40,13 +41,25 @@ std::vector<WrittenFile> SaveSeriesData(const std::filesystem::path& baseDir, st
 std::vector<WrittenFile> SaveSeriesDataTo(const std::filesystem::path& dataDir, std::string_view stem,
                                           const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
 {
-    const auto name = [&](int suffix) { return ExportFileIn(dataDir, stem, suffix, ".xls"); };
-
+    const auto names = SeriesDataFiles(dataDir, stem);
+    const auto encoded = EncodeSeriesData(rankSize, linear, timeSeries);
     std::vector<WrittenFile> files;
-    files.push_back(WriteChartFile(name(3), rankSize, WriteWorksheet));
-    files.push_back(WriteChartFile(name(4), linear, WriteChartXml));
-    files.push_back(WriteChartFile(name(5), timeSeries, WriteChartXml));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        WriteFileReplacing(names[i], encoded[i].bytes);
+        files.push_back({names[i], encoded[i].report});
+    }
     return files;
+}
+
+std::array<std::filesystem::path, 3> SeriesDataFiles(const std::filesystem::path& dataDir, std::string_view stem)
+{
+    return {ExportFileIn(dataDir, stem, 3, ".xls"), ExportFileIn(dataDir, stem, 4, ".xls"),
+            ExportFileIn(dataDir, stem, 5, ".xls")};
+}
+
+std::array<EncodedFile, 3> EncodeSeriesData(const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
+{
+    return {Encode(rankSize, WriteWorksheet), Encode(linear, WriteChartXml), Encode(timeSeries, WriteChartXml)};
 }
 
 std::string DescribeOmissions(const std::vector<WrittenFile>& files)

@@ -2,30 +2,90 @@
 // and batch jobs.
 
 #include "analysis/export_error.h"
+#include "analysis/export_file.h"
+#include "analysis/export_paths.h"
 #include "analysis/export_series.h"
 #include "analysis/statistics.h"
 #include "app/run_options.h"
 #include "model/numtext.h"
 #include "sim/simulation.h"
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <array>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 using namespace landuse;
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int ExitBad = 2;
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) { stopSignal = signal; }
+
+bool stopRequested() { return stopSignal != 0; }
+
+void installStopHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: a wait for a pipe's reader ends at the signal
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // Background jobs of a shell and commands under nohup start with
+        // SIGINT or SIGHUP ignored, and mean to stay so.
+        struct sigaction old {};
+        if (signal != SIGTERM && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
+    // A reader that goes away then shows as a failed write, and the run
+    // cleans up like after any other failure.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+// The run ends at a signal; files are cleaned up on the way out.
+struct Stopped {
+    int signal;
+    int64_t steps;
+};
+
+void checkStop(int64_t steps)
+{
+    if (stopSignal != 0)
+        throw Stopped{stopSignal, steps};
+}
+
+const char* signalName(int signal)
+{
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
 
 // Messages that the window would show in a dialog end the run here.
 class RunnerHost : public SimHost {
@@ -38,60 +98,104 @@ public:
     std::string message;
 };
 
-// A file that appears under its name only when the run completes, so that a
-// failed run leaves nothing half-written behind.
-class PendingFile {
+// The folders a run made for its data, taken away again (while still empty)
+// when the run fails.
+class MadeFolders {
 public:
-    explicit PendingFile(std::string path) : path_(std::move(path)), temp_(path_ + ".part")
+    MadeFolders() = default;
+    MadeFolders(const MadeFolders&) = delete;
+    MadeFolders& operator=(const MadeFolders&) = delete;
+    ~MadeFolders()
     {
-        out_.open(temp_, std::ios::binary | std::ios::trunc);
-        if (!out_)
-            throw std::runtime_error("cannot write '" + path_ + "': " + std::generic_category().message(errno));
-    }
-    ~PendingFile()
-    {
-        if (!committed_) {
-            out_.close();
-            std::error_code ec;
-            std::filesystem::remove(temp_, ec);
-        }
-    }
-    std::ofstream& out() { return out_; }
-    void commit()
-    {
-        out_.close();
-        if (!out_)
-            throw std::runtime_error("cannot write '" + path_ + "'");
         std::error_code ec;
-        std::filesystem::rename(temp_, path_, ec);
-        if (ec)
-            throw std::runtime_error("cannot write '" + path_ + "': " + ec.message());
-        committed_ = true;
+        for (const fs::path& folder : made_)
+            fs::remove(folder, ec);
+    }
+
+    void make(const fs::path& folder)
+    {
+        std::error_code ec;
+        fs::path missing = fs::absolute(folder, ec).lexically_normal();
+        if (!missing.has_filename())
+            missing = missing.parent_path();
+        std::vector<fs::path> made;
+        for (; missing.has_relative_path() && !fs::exists(missing, ec) && !ec; missing = missing.parent_path())
+            made.push_back(missing); // innermost first, the order to remove them in
+        EnsureFolder(folder);
+        made_ = std::move(made);
+    }
+    void keep() { made_.clear(); }
+
+private:
+    std::vector<fs::path> made_;
+};
+
+// The run's files, all opened before the first step so that a path that
+// cannot be written ends the run before any work is done.
+class RunOutputs {
+public:
+    void plan(std::string option, const fs::path& file) { planned_.push_back({std::move(option), PlanOutput(file)}); }
+
+    // Refuses two options that would write one file, then opens every file.
+    void open()
+    {
+        for (size_t j = 0; j < planned_.size(); ++j) {
+            for (size_t i = 0; i < j; ++i) {
+                const Planned& a = planned_[i];
+                const Planned& b = planned_[j];
+                const OutputCollision collision = OutputsCollide(a.plan, b.plan);
+                if (collision == OutputCollision::None)
+                    continue;
+                const std::string both = b.option + " and " + a.option + " (\"" + a.plan.file.string() + "\")";
+                throw ExportError(FileErrorMessage("write", b.plan.file,
+                                                   collision == OutputCollision::SameFile
+                                                       ? both + " name the same file"
+                                                       : both + " would meet in a temporary \".part\" file"));
+            }
+        }
+        for (const Planned& p : planned_)
+            files_.push_back(std::make_unique<OutputFile>(p.plan, stopRequested));
+    }
+
+    size_t planned() const { return planned_.size(); }
+    OutputFile& at(size_t i) { return *files_.at(i); }
+
+    bool usesStandardOutput() const
+    {
+        for (const Planned& p : planned_)
+            if (p.plan.way == OutputPlan::Way::StandardOutput)
+                return true;
+        return false;
+    }
+
+    // All files complete before any takes its name, so that a failure
+    // leaves none of them.
+    void commit(int64_t steps)
+    {
+        for (auto& f : files_)
+            f->finish();
+        checkStop(steps);
+        for (auto& f : files_)
+            f->commit();
     }
 
 private:
-    std::string path_;
-    std::string temp_;
-    std::ofstream out_;
-    bool committed_ = false;
+    struct Planned {
+        std::string option;
+        OutputPlan plan;
+    };
+    std::vector<Planned> planned_;
+    std::vector<std::unique_ptr<OutputFile>> files_;
 };
 
-// Data tools read a point as decimal separator.
-std::string dataNumber(const std::optional<double>& v)
-{
-    if (!v)
-        return "";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", *v);
-    return buf;
-}
+std::string dataNumber(const std::optional<double>& v) { return v ? DataNumber(*v) : std::string(); }
 
-void writeRankSize(std::ostream& out, const RankSizeWindow& window)
+void writeRankSize(OutputFile& out, const RankSizeWindow& window)
 {
-    out << "time,intercept_K,correlation_r,slope,avg_diff\n";
+    out.write("time,intercept_K,correlation_r,slope,avg_diff\n");
     for (const RankSizeRow& row : window.Measures)
-        out << row.Time << ',' << dataNumber(row.K) << ',' << dataNumber(row.Correlation) << ','
-            << dataNumber(row.Slope) << ',' << dataNumber(row.AvgDiff) << '\n';
+        out.write(IntToStr(row.Time) + ',' + dataNumber(row.K) + ',' + dataNumber(row.Correlation) + ','
+                  + dataNumber(row.Slope) + ',' + dataNumber(row.AvgDiff) + '\n');
 }
 
 int fail(const std::string& message)
@@ -105,39 +209,60 @@ int run(const RunOptions& options)
     RunnerHost host;
     const uint64_t seed = options.seed ? *options.seed : TRandom::ClockSeed();
     Simulation sim(&host, seed);
+    sim.world.Kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
     sim.Create();
     for (const std::string& assignment : options.assignments) {
-        try {
-            sim.Register.assign(assignment);
-        } catch (const ConvertError& e) {
-            return fail(e.what());
-        } catch (const std::exception& e) {
-            return fail(e.what());
-        }
+        sim.Register.assign(assignment);
         if (!host.message.empty())
             return fail(host.message);
     }
+
+    MadeFolders folders;
+    RunOutputs outputs;
+    std::optional<size_t> stats;
+    std::optional<size_t> rankSize;
+    std::optional<size_t> data;
+    std::array<fs::path, 3> dataFiles;
+    if (!options.dataDir.empty()) {
+        // The stem first: a refused one leaves no folder behind.
+        dataFiles = SeriesDataFiles(options.dataDir, sim.Register.text(Ctl::E_pName));
+        folders.make(options.dataDir);
+    }
+    const auto plan = [&](std::optional<size_t>& at, const char* option, const fs::path& file) {
+        at = outputs.planned();
+        outputs.plan(option, file);
+    };
+    if (!options.statsFile.empty())
+        plan(stats, "--stats", options.statsFile);
+    if (!options.rankSizeFile.empty())
+        plan(rankSize, "--ranksize", options.rankSizeFile);
+    if (!options.dataDir.empty()) {
+        plan(data, "--data", dataFiles[0]);
+        for (size_t i = 1; i < dataFiles.size(); ++i)
+            outputs.plan("--data", dataFiles[i]);
+    }
+    outputs.open();
+    checkStop(0);
+
     if (!sim.NewSetup())
         return fail(host.message);
-
-    std::unique_ptr<PendingFile> stats;
-    if (!options.statsFile.empty()) {
-        stats = std::make_unique<PendingFile>(options.statsFile);
-        stats->out() << "step,agents,successful,travel_time,migrated,returning\n";
-    }
+    if (stats)
+        outputs.at(*stats).write("step,agents,successful,travel_time,migrated,returning\n");
 
     const bool progress = isatty(STDERR_FILENO);
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     auto lastReport = start;
     for (int64_t i = 0; i < options.steps; ++i) {
+        checkStop(i);
         sim.Step();
         if (!host.message.empty())
             return fail("step " + IntToStr(i + 1) + ": " + host.message);
         if (stats) {
             const RunStatistics s = ComputeRunStatistics(sim.world.Agents);
-            stats->out() << sim.StepCount << ',' << sim.world.Agents.size() << ',' << s.Successful << ','
-                         << s.TravelTime << ',' << s.Migrated << ',' << s.Returning << '\n';
+            outputs.at(*stats).write(IntToStr(sim.StepCount) + ',' + IntToStr(int64_t(sim.world.Agents.size())) + ','
+                                     + IntToStr(s.Successful) + ',' + IntToStr(s.TravelTime) + ','
+                                     + IntToStr(s.Migrated) + ',' + IntToStr(s.Returning) + '\n');
         }
         if (progress) {
             const auto now = Clock::now();
@@ -152,29 +277,32 @@ int run(const RunOptions& options)
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (progress)
         std::fputs("\r\033[K", stderr);
+    checkStop(options.steps);
 
-    if (stats)
-        stats->commit();
-    if (!options.rankSizeFile.empty()) {
-        PendingFile rankSize(options.rankSizeFile);
-        writeRankSize(rankSize.out(), sim.RankSize);
-        rankSize.commit();
+    if (rankSize)
+        writeRankSize(outputs.at(*rankSize), sim.RankSize);
+    std::string omissions;
+    if (data) {
+        const auto encoded = EncodeSeriesData(sim.RankSize.C_RankSize, sim.RankSize.C_Linear, sim.Chart1);
+        std::vector<WrittenFile> written;
+        for (size_t i = 0; i < encoded.size(); ++i) {
+            outputs.at(*data + i).write(encoded[i].bytes);
+            written.push_back({dataFiles[i], encoded[i].report});
+        }
+        omissions = DescribeOmissions(written);
     }
-    if (!options.dataDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(options.dataDir, ec);
-        if (ec)
-            return fail("cannot create '" + options.dataDir + "': " + ec.message());
-        const auto files = SaveSeriesDataTo(options.dataDir, sim.Register.text(Ctl::E_pName), sim.RankSize.C_RankSize,
-                                            sim.RankSize.C_Linear, sim.Chart1);
-        const std::string omissions = DescribeOmissions(files);
-        if (!omissions.empty())
-            std::cerr << "landuse-run: " << omissions;
-    }
+    outputs.commit(options.steps);
+    folders.keep();
+    if (!omissions.empty())
+        std::cerr << "landuse-run: " << omissions;
 
-    std::printf("%lld steps in %.3f s (%.0f steps/s), %zu agents, seed %llu\n", (long long)options.steps, seconds,
-                seconds > 0 ? double(options.steps) / seconds : 0.0, sim.world.Agents.size(),
-                (unsigned long long)seed);
+    // Standard output may carry a CSV file; the summary must not join it.
+    std::FILE* summary = outputs.usesStandardOutput() ? stderr : stdout;
+    std::fprintf(summary, "%lld steps in %.3f s (%.0f steps/s), %zu agents, seed %llu\n", (long long)options.steps,
+                 seconds, seconds > 0 ? double(options.steps) / seconds : 0.0, sim.world.Agents.size(),
+                 (unsigned long long)seed);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return fail(FileErrorMessage("write", "standard output", std::strerror(errno)));
     return 0;
 }
 
@@ -182,6 +310,7 @@ int run(const RunOptions& options)
 
 int main(int argc, char** argv)
 {
+    installStopHandlers();
     RunOptions options;
     try {
         options = ParseRunOptions(argc, argv);
@@ -195,6 +324,12 @@ int main(int argc, char** argv)
     }
     try {
         return run(options);
+    } catch (const Stopped& s) {
+        std::cerr << "landuse-run: stopped by " << signalName(s.signal) << " after " << s.steps << " steps\n";
+        return 128 + s.signal;
+    } catch (const OutputInterrupted&) {
+        std::cerr << "landuse-run: stopped by " << signalName(stopSignal) << '\n';
+        return 128 + stopSignal;
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -1,5 +1,8 @@
 #include "app/run_options.h"
 
+#include "model/fields.h"
+#include "model/numtext.h"
+
 #include <charconv>
 #include <stdexcept>
 #include <string_view>
@@ -8,9 +11,11 @@ namespace landuse {
 
 const char* const RunUsage =
     "usage: landuse-run --steps N [--seed S] [--set NAME=TEXT]... [--stats FILE]\n"
-    "                   [--ranksize FILE] [--data DIR]\n"
+    "                   [--ranksize FILE] [--data DIR] [--kernels best|portable|avx512]\n"
     "Builds a world from the default controls, with each --set applied first,\n"
-    "and runs N steps without a window.\n";
+    "and runs N steps without a window. FILE may be '-' for standard output.\n"
+    "--kernels picks the code of the whole-grid passes (default: LANDUSE_KERNELS,\n"
+    "else best); every choice gives the same results.\n";
 
 namespace {
 
@@ -24,7 +29,24 @@ T parseNumber(std::string_view option, std::string_view text)
     return value;
 }
 
+constexpr const char* KernelNames = "best, portable or avx512";
+
 } // namespace
+
+GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environment)
+{
+    std::string source = "--kernels ";
+    if (!option && environment && *environment) {
+        source = "LANDUSE_KERNELS=";
+        option = ParseGridKernels(environment);
+        if (!option)
+            throw std::invalid_argument("LANDUSE_KERNELS: " + Quoted(environment) + " is none of " + KernelNames);
+    }
+    const GridKernels kernels = option.value_or(GridKernels::Best);
+    if (!GridKernelsAvailable(kernels))
+        throw std::invalid_argument(source + "avx512: this processor has no AVX-512");
+    return kernels;
+}
 
 RunOptions ParseRunOptions(int argc, char** argv)
 {
@@ -50,6 +72,11 @@ RunOptions ParseRunOptions(int argc, char** argv)
             options.rankSizeFile = value();
         } else if (arg == "--data") {
             options.dataDir = value();
+        } else if (arg == "--kernels") {
+            const std::string_view name = value();
+            options.kernels = ParseGridKernels(name);
+            if (!options.kernels)
+                throw std::invalid_argument("--kernels: " + Quoted(name) + " is none of " + KernelNames);
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {

@@ -1,6 +1,8 @@
 #pragma once
 // Command line of the headless runner.
 
+#include "model/grid.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,11 +17,17 @@ struct RunOptions {
     std::string statsFile;
     std::string rankSizeFile;
     std::string dataDir;
+    std::optional<GridKernels> kernels;
     bool help = false;
 };
 
 // Throws std::invalid_argument with a one-line message naming the bad text.
 RunOptions ParseRunOptions(int argc, char** argv);
+
+// The kernels to run: the option's, else LANDUSE_KERNELS's (environment may
+// be null or empty), else Best. Throws std::invalid_argument for a name that
+// is none of best, portable, avx512 and for a choice this processor cannot run.
+GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environment);
 
 extern const char* const RunUsage;
 

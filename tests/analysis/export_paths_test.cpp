@@ -6,6 +6,7 @@
 #include "analysis/export_error.h"
 #include "analysis/export_paths.h"
 #include "analysis/export_pictures.h"
+#include "analysis/export_series.h"
 
 namespace landuse {
 namespace {
@@ -28,8 +29,29 @@ TEST(ExportPaths, StemIsTakenAsTyped)
     EXPECT_EQ(ExportFileName(base, ExportFolder::Pictures, "001_pic_", 1, ".jpg"), "/opt/landuse/pictures/001_pic_1.jpg");
     EXPECT_EQ(ExportFileName(base, ExportFolder::Pictures, "run.5_", 2, ".jpg"), "/opt/landuse/pictures/run.5_2.jpg");
     EXPECT_EQ(ExportFileName(base, ExportFolder::Data, "", 3, ".xls"), "/opt/landuse/data/3.xls");
-    EXPECT_EQ(ExportFileName(base, ExportFolder::Data, "/etc/x", 4, ".xls").string().rfind("/opt/landuse/data/", 0), 0u)
-        << "a leading separator must not leave the folder";
+    EXPECT_EQ(ExportFileIn("/opt/out", "..", 3, ".xls"), "/opt/out/..3.xls");
+}
+
+TEST(ExportPaths, StemWithASeparatorIsRefusedBeforeAnythingIsMade)
+{
+    ScratchDir dir;
+    const Chart empty;
+    for (const char* stem : {"../x", "/etc/x", "sub/x", "x/", "..\\x"}) {
+        const std::string expected = "E_pName: '" + std::string(stem)
+            + "' contains a path separator; it starts file names and cannot name a folder";
+        const auto messageOf = [&](const auto& action) {
+            try {
+                action();
+            } catch (const ExportError& e) {
+                return std::string(e.what());
+            }
+            return std::string("no error");
+        };
+        EXPECT_EQ(messageOf([&] { ExportFileIn(dir.path(), stem, 3, ".xls"); }), expected);
+        EXPECT_EQ(messageOf([&] { SaveSeriesData(dir.path() / "a", stem, empty, empty, empty); }), expected);
+        EXPECT_EQ(messageOf([&] { SavePicture(dir.path() / "b", stem, 1, Grey(2, 2)); }), expected);
+    }
+    EXPECT_TRUE(Names(dir.path()).empty()) << "no folder and no file may be made";
 }
 
 TEST(ExportPaths, SavePicturesCreatesTheFolderAndLeavesOnlyJpegs)
