@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev
   libjpeg-dev libjpeg-turbo-progs
   libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils fontconfig fonts-dejavu-core
+  xvfb xauth x11-utils fontconfig fonts-dejavu-core fonts-wine
   python3-xlrd
   locales
 )
