@@ -1,6 +1,7 @@
 #include "ui/chart_view.h"
 
 #include <QChart>
+#include <QGraphicsScene>
 #include <QGraphicsLayout>
 #include <QImage>
 #include <QLegend>
@@ -645,6 +646,33 @@ void ChartView::resizeEvent(QResizeEvent* event)
 {
     QChartView::resizeEvent(event);
     scheduleFlush(); // label spacing follows the size
+}
+
+void ChartView::renderTo(QImage& image)
+{
+    // A view never shown has had no resize event, so its chart still has
+    // its first size; the export pictures hidden windows too.
+    if (chart()->size() != QSizeF(size())) {
+        chart()->resize(size());
+        setSceneRect(chart()->geometry());
+    }
+    flushNow();
+    // New ranges and ticks lay the axes out again only from the event loop;
+    // the plot it leaves may fit other points.
+    chart()->layout()->activate();
+    flushNow();
+    if (image.isNull())
+        image = QImage(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    scene()->render(&painter, QRectF(image.rect()), chart()->geometry(), Qt::IgnoreAspectRatio);
+}
+
+QImage ChartView::renderImage()
+{
+    QImage image;
+    renderTo(image);
+    return image;
 }
 
 } // namespace landuse::ui

@@ -4,6 +4,7 @@
 // at most about thirty times a second, never point by point.
 
 #include <QChartView>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <QTimer>
@@ -70,6 +71,11 @@ public:
     // timer calls it, and so may anyone who needs the view current now.
     void flushNow();
     bool flushPending() const { return flushTimer_.isActive(); }
+
+    // Paints the current chart into image, scaled to fill it; a null image
+    // becomes one of the view's size. Works on a hidden view and offscreen.
+    void renderTo(QImage& image);
+    QImage renderImage();
 
     // The Qt objects showing the model, for the windows and the tests.
     QLineSeries* qtSeries(const Series& series) const;

@@ -329,6 +329,34 @@ TEST(ChartView, DrawsTheRankSizeChartsLooks)
     EXPECT_TRUE(linear.leftAxis()->isVisible());
 }
 
+TEST(ChartView, RendersAHiddenViewIntoAnImage)
+{
+    Chart1 c;
+    for (int step = 1; step <= 100; ++step)
+        c.Step(step, 50, 100 + step, 20, 30);
+    c.series.TravelTimeSeries->SetColor({255, 0, 255});
+    ChartView view(&c.chart);
+    view.resize(713, 281);
+
+    const auto count = [](const QImage& image, QColor color) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixelColor(x, y) == color;
+        }
+        return n;
+    };
+    const QImage image = view.renderImage();
+    ASSERT_EQ(image.size(), QSize(713, 281));
+    // The rising line, two pixels wide, crosses most of the plot's width.
+    EXPECT_GT(count(image, QColor(255, 0, 255)), 2 * 400);
+    EXPECT_EQ(view.chart()->size(), QSizeF(713, 281));
+
+    QImage large(1426, 562, QImage::Format_RGB32);
+    view.renderTo(large);
+    EXPECT_GT(count(large, QColor(255, 0, 255)), 2 * count(image, QColor(255, 0, 255)));
+}
+
 TEST(ChartView, SurvivesItsChartGoingFirstOrLast)
 {
     {
@@ -340,6 +368,7 @@ TEST(ChartView, SurvivesItsChartGoingFirstOrLast)
         EXPECT_TRUE(view.chart()->series().isEmpty());
         EXPECT_FALSE(view.flushPending());
         view.flushNow();
+        EXPECT_FALSE(view.renderImage().isNull());
     }
     {
         Chart1 chart;
