@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QLegend>
 #include <QLineSeries>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QRubberBand>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -267,6 +269,9 @@ ChartView::ChartView(QWidget* parent) : QChartView(new QChart, parent)
     connect(&flushTimer_, &QTimer::timeout, this, &ChartView::flushNow);
     // A new plot size changes which points can show.
     connect(qc, &QChart::plotAreaChanged, this, [this] { scheduleFlush(); });
+
+    rubberBand_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+    rubberBand_->hide();
     flushNow();
 }
 
@@ -317,6 +322,7 @@ void ChartView::restart()
 {
     applyTitle();
     applied_.reset();
+    zoomed_ = false;
     flushNow();
 }
 
@@ -582,7 +588,7 @@ ChartView::Ranges ChartView::targetRanges() const
     Ranges ranges;
     for (const AxisSlot slot : {Left, Right, Bottom}) {
         const Axis& a = axisModel(slot);
-        const Range wanted = a.automatic ? dataRange(slot) : Range{a.minimum, a.maximum};
+        const Range wanted = zoomed_ ? zoom_[slot] : a.automatic ? dataRange(slot) : Range{a.minimum, a.maximum};
         const auto [min, max] = SaneRange(wanted.min, wanted.max);
         ranges[slot] = {min, max};
     }
@@ -640,6 +646,75 @@ void ChartView::setAxisRange(AxisSlot slot, Range range)
     const QString format = QStringLiteral("%.%1f").arg(Decimals(step));
     if (axis->labelFormat() != format)
         axis->setLabelFormat(format);
+}
+
+void ChartView::zoomTo(const QRect& viewRect)
+{
+    const QRectF plot = chart()->plotArea();
+    const QRectF wanted = chart()->mapFromScene(mapToScene(viewRect)).boundingRect().intersected(plot);
+    if (wanted.width() < 1 || wanted.height() < 1)
+        return;
+    for (const AxisSlot slot : {Left, Right, Bottom}) {
+        const double min = axes_[slot]->min();
+        const double max = axes_[slot]->max();
+        const double span = max - min;
+        if (slot == Bottom) {
+            zoom_[slot] = {min + (wanted.left() - plot.left()) / plot.width() * span,
+                           min + (wanted.right() - plot.left()) / plot.width() * span};
+        } else {
+            zoom_[slot] = {max - (wanted.bottom() - plot.top()) / plot.height() * span,
+                           max - (wanted.top() - plot.top()) / plot.height() * span};
+        }
+    }
+    zoomed_ = true;
+    flushNow();
+}
+
+void ChartView::undoZoom()
+{
+    zoomed_ = false;
+    flushNow();
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QChartView::mousePressEvent(event);
+        return;
+    }
+    dragging_ = true;
+    dragOrigin_ = event->position().toPoint();
+    rubberBand_->setGeometry(QRect(dragOrigin_, QSize()));
+    rubberBand_->show();
+    event->accept();
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_) {
+        QChartView::mouseMoveEvent(event);
+        return;
+    }
+    rubberBand_->setGeometry(QRect(dragOrigin_, event->position().toPoint()).normalized());
+    event->accept();
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!dragging_ || event->button() != Qt::LeftButton) {
+        QChartView::mouseReleaseEvent(event);
+        return;
+    }
+    dragging_ = false;
+    rubberBand_->hide();
+    const QPoint end = event->position().toPoint();
+    const QPoint drag = end - dragOrigin_;
+    // A click, or a slip of a pixel or two, is no zoom.
+    if (drag.x() < -2 && drag.y() < -2)
+        undoZoom();
+    else if (drag.x() > 2 && drag.y() > 2)
+        zoomTo(QRect(dragOrigin_, end));
+    event->accept();
 }
 
 void ChartView::resizeEvent(QResizeEvent* event)

@@ -19,6 +19,7 @@
 
 QT_BEGIN_NAMESPACE
 class QLineSeries;
+class QRubberBand;
 class QValueAxis;
 QT_END_NAMESPACE
 
@@ -72,6 +73,13 @@ public:
     void flushNow();
     bool flushPending() const { return flushTimer_.isActive(); }
 
+    // Zoom: dragging a rectangle down and right with the left button zooms
+    // into it, dragging up and left undoes the zoom. The ranges shown stay
+    // as zoomed, whatever the data do, until undoZoom.
+    void zoomTo(const QRect& viewRect);
+    void undoZoom();
+    bool isZoomed() const { return zoomed_; }
+
     // Paints the current chart into image, scaled to fill it; a null image
     // becomes one of the view's size. Works on a hidden view and offscreen.
     void renderTo(QImage& image);
@@ -84,6 +92,9 @@ public:
     QValueAxis* bottomAxis() const { return axes_[Bottom]; }
 
 protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -126,6 +137,12 @@ private:
     QValueAxis* axes_[3] = {};
     std::unique_ptr<Looks> applied_; // null: apply at the next flush
     QTimer flushTimer_;
+
+    bool zoomed_ = false;
+    Ranges zoom_;
+    QRubberBand* rubberBand_ = nullptr;
+    QPoint dragOrigin_;
+    bool dragging_ = false;
 };
 
 } // namespace landuse::ui

@@ -329,6 +329,45 @@ TEST(ChartView, DrawsTheRankSizeChartsLooks)
     EXPECT_TRUE(linear.leftAxis()->isVisible());
 }
 
+TEST(ChartView, ZoomsIntoADraggedRectangleUntilTheZoomIsUndone)
+{
+    Chart1 c;
+    for (int step = 1; step <= 200; ++step)
+        c.Step(step, step % 100, 1000 + step, 20, 30);
+    ChartView view(&c.chart);
+    Show(view);
+    view.flushNow();
+    ASSERT_EQ(view.bottomAxis()->max(), 200);
+
+    const QRect plot = view.chart()->plotArea().toRect();
+    const QPoint from = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
+    const QPoint to = plot.topLeft() + QPoint(plot.width() / 2, plot.height() / 2);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(view.viewport(), to);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
+    ASSERT_TRUE(view.isZoomed());
+    EXPECT_NEAR(view.bottomAxis()->min(), 1 + 199 * 0.25, 2);
+    EXPECT_NEAR(view.bottomAxis()->max(), 1 + 199 * 0.5, 2);
+    EXPECT_NEAR(view.rightAxis()->min(), 101 * 0.5, 2);
+    EXPECT_NEAR(view.rightAxis()->max(), 101 * 0.75, 2);
+
+    // New data leave the zoomed ranges alone.
+    const double zoomedMax = view.bottomAxis()->max();
+    c.Step(400, 0, 5000, 0, 0);
+    view.flushNow();
+    EXPECT_EQ(view.bottomAxis()->max(), zoomedMax);
+
+    // Dragging up and left undoes the zoom; the ranges then include the new data.
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, to);
+    QTest::mouseMove(view.viewport(), from);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, from);
+    EXPECT_FALSE(view.isZoomed());
+    EXPECT_EQ(view.bottomAxis()->max(), 400);
+    EXPECT_EQ(view.leftAxis()->max(), 5000);
+    EXPECT_EQ(view.rightAxis()->min(), 0);
+    EXPECT_EQ(view.rightAxis()->max(), 101);
+}
+
 TEST(ChartView, RendersAHiddenViewIntoAnImage)
 {
     Chart1 c;
