@@ -20,8 +20,11 @@ constexpr int32_t CodeWhite = 7;
 } // namespace
 
 GreyScale::GreyScale(long double max, long double min)
-    : max_(max), min_(min), scale_(255.0L / (max - min)), span_(max != min)
+    : max_(max), min_(min), scale_(255.0L / (max - min)), span_(max != min), quickMin_(double(min)),
+      quickScale_(double(scale_))
 {
+    quick_ = span_ && (long double)quickMin_ == min && std::isfinite(quickScale_)
+        && (quickScale_ == 0 || std::fabs(quickScale_) >= std::numeric_limits<double>::min());
 }
 
 struct WorldRaster::View {
@@ -389,6 +392,8 @@ void WorldRaster::drawAll(World& world, ShadeSource source, bool hide)
     for (size_t i = 0; i < count; ++i) {
         const TCell& cell = world.Cells.data()[i];
         TCellLook& look = world.Cells.looks()[i];
+        __builtin_prefetch(&cell + 24);
+        __builtin_prefetch(&look + 24, 1);
         const uint32_t colour = colourOf(cell, look, source, hide);
         look.LastDrawnValue = cell.TrackValue;
         if (paint)

@@ -7,8 +7,10 @@
 #include "chart/world_painter.h"
 #include "model/geometry.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace landuse {
@@ -46,7 +48,30 @@ public:
     GreyScale(long double max, long double min);
     long double max() const { return max_; }
     long double min() const { return min_; }
+
     int32_t shade(double value) const
+    {
+        const double difference = value - quickMin_;
+        if (quick_ && std::fabs(difference) <= std::numeric_limits<double>::max()) {
+            // 255 - g + 1/2 in double lies within 1e-12 of the extended one,
+            // so its floor is the shade unless it is that close to a whole
+            // number, where 255 - g is close to a tie. Beyond the double's
+            // range only the extended difference is right.
+            const double t = 255.5 - difference * quickScale_;
+            if (t >= 0 && t < 256) {
+                const int32_t whole = int32_t(t);
+                const double fraction = t - whole;
+                if (fraction > 1e-9 && fraction < 1 - 1e-9)
+                    return whole;
+            } else if (t < 0) {
+                return 0;
+            } else if (t >= 256) {
+                return 255;
+            }
+        }
+        return exactShade(value);
+    }
+    int32_t exactShade(double value) const
     {
         if (!span_)
             return 255;
@@ -68,6 +93,11 @@ private:
     long double min_;
     long double scale_;
     bool span_;
+    // The same in double, where that gives the same shades: min a double,
+    // the scale a finite one.
+    bool quick_;
+    double quickMin_;
+    double quickScale_;
 };
 
 inline int32_t ShadeOf(double value, long double max, long double min) { return GreyScale(max, min).shade(value); }

@@ -1,6 +1,7 @@
 // The world on the raster's layers, pixel by pixel.
 
 #include "chart/world_raster.h"
+#include "model/random.h"
 #include "sim/simulation.h"
 
 #include "support/plain_painter.h"
@@ -118,6 +119,39 @@ TEST(WorldRaster, ShadesRoundHalfToEvenAndStayInRange)
     const int32_t middle = ShadeOf(0.0, 1e308, -1e308);
     EXPECT_TRUE(middle == 127 || middle == 128) << middle;
     EXPECT_EQ(ShadePixel(128), 0xFF808080u);
+}
+
+TEST(WorldRaster, ShadesInDoubleAreTheExtendedOnesNextToTiesToo)
+{
+    const long double ranges[][2] = {{2, 0},      {0.1L, 0},       {255, 0},         {10, -3.7},
+                                     {1e308, -1e308}, {0.1L, 99999999999.0L}, {1e-3, 1e-3 - 1e-12}, {7.3, 1.0 / 3}};
+    TRandom random(11);
+    int nearTies = 0;
+    for (const auto& range : ranges) {
+        const GreyScale scale(range[0], range[1]);
+        const long double step = (range[0] - range[1]) / 255;
+        std::vector<double> values;
+        for (int i = 0; i < 2000; ++i)
+            values.push_back(double(range[1] + (random.Random() * 1.2 - 0.1) * (range[0] - range[1])));
+        const double max = std::numeric_limits<double>::max();
+        const double tiny = std::numeric_limits<double>::denorm_min();
+        values.insert(values.end(), {max, -max, Inf, -Inf, NaN, tiny, -tiny, 0.0, -0.0, double(range[0]),
+                                     double(range[1]), double(range[1]) * 2, 1e200, -1e200});
+        // Values whose g is a half, and their neighbours a few steps away.
+        for (int k = 0; k <= 255; ++k) {
+            double v = double(range[1] + (k + 0.5L) * step);
+            for (int i = 0; i < 3; ++i)
+                v = std::nextafter(v, -Inf);
+            for (int i = 0; i < 7; ++i, v = std::nextafter(v, Inf))
+                values.push_back(v);
+        }
+        for (const double v : values) {
+            ASSERT_EQ(scale.shade(v), scale.exactShade(v)) << v << " in " << double(range[1]) << ".." << double(range[0]);
+            const long double g = ((long double)v - range[1]) * (255.0L / (range[0] - range[1]));
+            nearTies += std::fabs(g - std::floor(g) - 0.5L) < 1e-12L;
+        }
+    }
+    EXPECT_GT(nearTies, 1000) << "the values missed the ties";
 }
 
 TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
