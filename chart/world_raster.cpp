@@ -389,11 +389,14 @@ void WorldRaster::drawAll(World& world, ShadeSource source, bool hide)
 {
     const bool paint = fits(world);
     const size_t count = world.Cells.size();
+    constexpr size_t Ahead = 24;
     for (size_t i = 0; i < count; ++i) {
         const TCell& cell = world.Cells.data()[i];
         TCellLook& look = world.Cells.looks()[i];
-        __builtin_prefetch(&cell + 24);
-        __builtin_prefetch(&look + 24, 1);
+        if (i + Ahead < count) {
+            __builtin_prefetch(&cell + Ahead);
+            __builtin_prefetch(&look + Ahead, 1);
+        }
         const uint32_t colour = colourOf(cell, look, source, hide);
         look.LastDrawnValue = cell.TrackValue;
         if (paint)
