@@ -69,6 +69,7 @@ void WorldRaster::CreateLayers(const World& world)
     agentClear_ = true;
     dotsOverflow_ = false;
     dots_.clear();
+    dots_.reserve(std::min<size_t>(pixels / 5, 4096));
     ++version_;
 }
 

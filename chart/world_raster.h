@@ -123,6 +123,8 @@ public:
     void DrawAgent(const TAgent& agent);
 
     // Empty (width 0) before the first CreateLayers and after FreeLayers.
+    // Both make new buffers: a view that wraps the pixels wraps them again
+    // after either. Drawing changes pixels in place.
     const PixelLayer& CellLayer() const { return cellLayer_; }
     const PixelLayer& AgentLayer() const { return agentLayer_; }
     // Nothing drawn on the agent layer since it was last cleared.
