@@ -46,6 +46,40 @@ struct WorldRaster::View {
     }
 };
 
+[[gnu::always_inline]] inline uint32_t WorldRaster::colourOf(const TCell& cell, TCellLook& look, ShadeSource source, bool hide) const
+{
+    int32_t code = cell.LandUse;
+    if (hide && cell.LandUse >= Residential)
+        code = Empty;
+    // Wins over hide; barriers are never affected by either.
+    if (look.AllBlack && cell.LandUse >= Residential)
+        code = cell.LandUse == Destination ? CodeWhite : CodeBlack;
+    switch (code) {
+    case Empty: {
+        const double v = source == ShadeSource::Track         ? cell.TrackValue
+                         : source == ShadeSource::ReturnTrack ? cell.ReturnTrackValue
+                                                              : cell.Potential[shownField_];
+        look.Shade = cellScale_.shade(v);
+        return ShadePixel(look.Shade);
+    }
+    case Barrier:
+        return PixelNavy;
+    case Residential:
+        return PixelGreen;
+    case Destination:
+        return PixelLime;
+    case Service:
+        return PixelRed;
+    case Industry:
+        return PixelHotTrack;
+    case CodeWhite:
+        return PixelWhite;
+    default:
+        // CodeBlack, and land-use codes that do not exist.
+        return PixelBlack;
+    }
+}
+
 WorldRaster::WorldRaster(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}
 
 void WorldRaster::CreateLayers(const World& world)
@@ -279,40 +313,6 @@ void WorldRaster::ComposeInto(uint32_t* out) const
         out[i] = agents[i] >> 24 != 0 ? agents[i] : cells[i];
 }
 
-uint32_t WorldRaster::colourOf(const TCell& cell, TCellLook& look, ShadeSource source, bool hide) const
-{
-    int32_t code = cell.LandUse;
-    if (hide && cell.LandUse >= Residential)
-        code = Empty;
-    // Wins over hide; barriers are never affected by either.
-    if (look.AllBlack && cell.LandUse >= Residential)
-        code = cell.LandUse == Destination ? CodeWhite : CodeBlack;
-    switch (code) {
-    case Empty: {
-        const double v = source == ShadeSource::Track         ? cell.TrackValue
-                         : source == ShadeSource::ReturnTrack ? cell.ReturnTrackValue
-                                                              : cell.Potential[shownField_];
-        look.Shade = cellScale_.shade(v);
-        return ShadePixel(look.Shade);
-    }
-    case Barrier:
-        return PixelNavy;
-    case Residential:
-        return PixelGreen;
-    case Destination:
-        return PixelLime;
-    case Service:
-        return PixelRed;
-    case Industry:
-        return PixelHotTrack;
-    case CodeWhite:
-        return PixelWhite;
-    default:
-        // CodeBlack, and land-use codes that do not exist.
-        return PixelBlack;
-    }
-}
-
 void WorldRaster::drawCell(World& world, uint32_t i, ShadeSource source, bool hide, bool paint)
 {
     const TCell& cell = world.Cells.data()[i];
@@ -439,7 +439,7 @@ void WorldRaster::repaintLandUse(World& world, ShadeSource source, bool hide)
         listed_[i] = 0;
     // The cells with land use lie scattered over the grid: ask for the ones
     // a few ahead early, so that their loads overlap.
-    constexpr size_t Ahead = 8;
+    constexpr size_t Ahead = 16;
     for (size_t k = 0; k < landUse.size(); ++k) {
         if (k + Ahead < landUse.size()) {
             __builtin_prefetch(&looks[landUse[k + Ahead]], 1);
