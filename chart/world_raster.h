@@ -108,9 +108,10 @@ public:
 
     void CreateLayers(const World& world) override;
     void FreeLayers() override;
-    // Also notes the cells with land use, for the RepaintCells that follows
-    // with nothing but ClearAgentLayer and DrawAgents between them: the step
-    // changes no cell in between, so it need not look at them all again.
+    // Also notes the cells with land use for a RepaintCells that follows it
+    // with nothing but ClearAgentLayer and DrawAgents between them, as in the
+    // step and at setup; the cells must not change in between. Any other
+    // call drops the notes, and the repaint then looks at every cell.
     void FindShadeRange(World& world, const ParamRegister& reg) override;
     void ClearAgentLayer() override;
     void RepaintCells(World& world, const ParamRegister& reg) override;
