@@ -5,8 +5,11 @@
 #include "analysis/export_file.h"
 #include "analysis/export_paths.h"
 #include "analysis/export_series.h"
+#include "analysis/jpeg_file.h"
+#include "analysis/rgb_image.h"
 #include "analysis/statistics.h"
 #include "app/run_options.h"
+#include "chart/world_raster.h"
 #include "model/numtext.h"
 #include "sim/simulation.h"
 
@@ -198,6 +201,20 @@ void writeRankSize(OutputFile& out, const RankSizeWindow& window)
                   + dataNumber(row.Slope) + ',' + dataNumber(row.AvgDiff) + '\n');
 }
 
+// The composed world as a picture: 0xFFRRGGBB words to red, green, blue.
+RgbImage pictureOf(const WorldRaster& raster)
+{
+    const std::vector<uint32_t> pixels = raster.Compose();
+    RgbImage image{raster.CellLayer().width, raster.CellLayer().height, {}};
+    image.rgb.reserve(pixels.size() * 3);
+    for (const uint32_t p : pixels) {
+        image.rgb.push_back(uint8_t(p >> 16));
+        image.rgb.push_back(uint8_t(p >> 8));
+        image.rgb.push_back(uint8_t(p));
+    }
+    return image;
+}
+
 int fail(const std::string& message)
 {
     std::cerr << "landuse-run: " << message << '\n';
@@ -210,6 +227,12 @@ int run(const RunOptions& options)
     const uint64_t seed = options.seed ? *options.seed : TRandom::ClockSeed();
     Simulation sim(&host, seed);
     sim.world.Kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
+    // Drawn from the first setup on, as the window draws.
+    std::optional<WorldRaster> raster;
+    if (!options.pictureFile.empty()) {
+        raster.emplace();
+        sim.setPainter(&*raster);
+    }
     sim.Create();
     for (const std::string& assignment : options.assignments) {
         sim.Register.assign(assignment);
@@ -222,6 +245,7 @@ int run(const RunOptions& options)
     std::optional<size_t> stats;
     std::optional<size_t> rankSize;
     std::optional<size_t> data;
+    std::optional<size_t> picture;
     std::array<fs::path, 3> dataFiles;
     if (!options.dataDir.empty()) {
         // The stem first: a refused one leaves no folder behind.
@@ -241,6 +265,8 @@ int run(const RunOptions& options)
         for (size_t i = 1; i < dataFiles.size(); ++i)
             outputs.plan("--data", dataFiles[i]);
     }
+    if (!options.pictureFile.empty())
+        plan(picture, "--picture", options.pictureFile);
     outputs.open();
     checkStop(0);
 
@@ -290,6 +316,15 @@ int run(const RunOptions& options)
             written.push_back({dataFiles[i], encoded[i].report});
         }
         omissions = DescribeOmissions(written);
+    }
+    if (picture) {
+        std::string jpeg;
+        try {
+            jpeg = EncodeJpeg(pictureOf(*raster), 100);
+        } catch (const ExportError& e) {
+            throw ExportError(FileErrorMessage("write", options.pictureFile, e.what()));
+        }
+        outputs.at(*picture).write(jpeg);
     }
     outputs.commit(options.steps);
     folders.keep();

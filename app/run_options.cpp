@@ -11,9 +11,13 @@ namespace landuse {
 
 const char* const RunUsage =
     "usage: landuse-run --steps N [--seed S] [--set NAME=TEXT]... [--stats FILE]\n"
-    "                   [--ranksize FILE] [--data DIR] [--kernels best|portable|avx512]\n"
+    "                   [--ranksize FILE] [--data DIR] [--picture FILE.jpg]\n"
+    "                   [--kernels best|portable|avx512]\n"
     "Builds a world from the default controls, with each --set applied first,\n"
     "and runs N steps without a window. FILE may be '-' for standard output.\n"
+    "--picture saves the world as the window would show it after the last step\n"
+    "(cells with the agents on top, by the display options of the Graphic page)\n"
+    "as a JPEG of 404 by 404 pixels.\n"
     "--kernels picks the code of the whole-grid passes (default: LANDUSE_KERNELS,\n"
     "else best); every choice gives the same results.\n";
 
@@ -72,6 +76,8 @@ RunOptions ParseRunOptions(int argc, char** argv)
             options.rankSizeFile = value();
         } else if (arg == "--data") {
             options.dataDir = value();
+        } else if (arg == "--picture") {
+            options.pictureFile = value();
         } else if (arg == "--kernels") {
             const std::string_view name = value();
             options.kernels = ParseGridKernels(name);

@@ -17,6 +17,7 @@ struct RunOptions {
     std::string statsFile;
     std::string rankSizeFile;
     std::string dataDir;
+    std::string pictureFile; // JPEG of the world after the last step
     std::optional<GridKernels> kernels;
     bool help = false;
 };

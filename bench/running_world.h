@@ -52,6 +52,30 @@ inline bool kernelsFromEnvironment(benchmark::State& state, Simulation& sim)
     return k.has_value();
 }
 
+// Steps 1 to 800 of fresh worlds at the defaults, seeds 1, 2, ... in turn,
+// so that every benchmark built on it steps the same worlds. prepare(sim)
+// runs on each new simulation before its first setup, untimed.
+template <typename Prepare>
+void stepFreshWorlds800(benchmark::State& state, Prepare prepare)
+{
+    const std::optional<GridKernels> kernels = kernelsFromEnvironment(state);
+    if (!kernels)
+        return;
+    uint64_t seed = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Simulation sim(nullptr, seed++);
+        sim.world.Kernels = *kernels;
+        prepare(sim);
+        sim.Create();
+        state.ResumeTiming();
+        for (int i = 0; i < 800; ++i)
+            sim.Step();
+        benchmark::DoNotOptimize(sim.world.Agents.data());
+    }
+    state.counters["steps_per_s"] = benchmark::Counter(800.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 // A world 300 steps into a run at the defaults: 900 agents, fields shaped by
 // them, a few values without an exact fixed-point twin.
 inline void runTo300(Simulation& sim)

@@ -12,21 +12,7 @@ using landuse::bench::kernelsFromEnvironment;
 // count grows to 2400 on the way. Reports the mean rate over the run.
 static void BM_Step800(benchmark::State& state)
 {
-    const std::optional<GridKernels> kernels = kernelsFromEnvironment(state);
-    if (!kernels)
-        return;
-    uint64_t seed = 1;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Simulation sim(nullptr, seed++);
-        sim.world.Kernels = *kernels;
-        sim.Create();
-        state.ResumeTiming();
-        for (int i = 0; i < 800; ++i)
-            sim.Step();
-        benchmark::DoNotOptimize(sim.world.Agents.data());
-    }
-    state.counters["steps_per_s"] = benchmark::Counter(800.0, benchmark::Counter::kIsIterationInvariantRate);
+    landuse::bench::stepFreshWorlds800(state, [](Simulation&) {});
 }
 BENCHMARK(BM_Step800)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -29,7 +29,8 @@ struct TCell {
 
 // The rest of a cell: where it is drawn and how it was last drawn. Only the
 // drawing reads and writes it, so it lives beside the cells rather than in
-// them, out of the way of the model's passes.
+// them, out of the way of the model's passes. The grey scale's range and the
+// field shown are the same for every cell, so the painter keeps them once.
 struct TCellLook {
     TCellLook() = default;
     TCellLook(int32_t positionX, int32_t positionY, int32_t size, int32_t fillColor)
@@ -37,16 +38,13 @@ struct TCellLook {
     {
     }
 
-    int32_t Shade = 0;         // grey level last drawn, 0 black .. 255 white
-    int32_t ShownField = 0;    // Potential entry shown in the field view
     double LastDrawnValue = 0; // TrackValue when last drawn
+    int32_t Shade = 0;         // grey level last drawn, 0 black .. 255 white
     int32_t PositionX = 0;     // pixel centre
     int32_t PositionY = 0;
     int32_t Size = 0;          // half the drawn edge, pixels
     int32_t FillColor = 0;
     bool AllBlack = false;
-    long double ShadeMax = 0;  // grey scale range copied in before a repaint
-    long double ShadeMin = 0;
 };
 
 // Cells[x][y]: column x, row y. Stored row by row in one block, the order in

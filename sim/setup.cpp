@@ -71,7 +71,6 @@ void Simulation::ResetCells()
     for (size_t i = 0; i < world.Cells.size(); ++i, ++cell, ++look) {
         look->Shade = 255;
         cell->LandUse = Empty;
-        look->ShadeMax = 1.0L;
         cell->TrackValue = 0;
         cell->ReturnTrackValue = 0;
         look->LastDrawnValue = 0;

@@ -1,5 +1,8 @@
 // The headless runner as a script would use it.
 
+#include "chart/world_raster.h"
+#include "sim/simulation.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -79,6 +82,60 @@ std::set<std::string> names(const fs::path& dir)
     return found;
 }
 
+// A JPEG file's pixels as djpeg decodes them: 0xFFRRGGBB words, rows from
+// the top; empty when it cannot.
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+Decoded decodeJpeg(const fs::path& file)
+{
+    Decoded d;
+    const Result ppm = shell("djpeg -pnm '" + file.string() + "' 2>/dev/null");
+    std::istringstream in(ppm.output);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> d.width >> d.height >> maxValue;
+    if (ppm.status != 0 || magic != "P6" || maxValue != 255)
+        return {};
+    const std::string bytes = ppm.output.substr(size_t(in.tellg()) + 1);
+    if (bytes.size() != size_t(d.width) * size_t(d.height) * 3)
+        return {};
+    for (size_t i = 0; i < bytes.size(); i += 3)
+        d.pixels.push_back(0xFF000000u | uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8
+                           | uint8_t(bytes[i + 2]));
+    return d;
+}
+
+// The runner's world after its steps, drawn here the way the runner draws.
+std::vector<uint32_t> composedWorld(uint64_t seed, int steps, const std::vector<std::string>& sets)
+{
+    landuse::WorldRaster raster;
+    landuse::Simulation sim(nullptr, seed);
+    sim.setPainter(&raster);
+    sim.Create();
+    for (const std::string& s : sets)
+        sim.Register.assign(s);
+    EXPECT_TRUE(sim.NewSetup());
+    for (int i = 0; i < steps; ++i)
+        sim.Step();
+    return raster.Compose();
+}
+
+// Summed over the channels of the pixels where `where` holds.
+int64_t difference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b,
+                   const std::vector<bool>& where)
+{
+    int64_t sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (where[i])
+            for (int shift : {0, 8, 16})
+                sum += std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF));
+    return sum;
+}
+
 bool isFifo(const fs::path& file)
 {
     struct stat st {};
@@ -149,6 +206,8 @@ TEST(Runner, OutputPathsAreCheckedBeforeTheFirstStep)
         {"--data " + d + "/afile", "Cannot create folder \"" + d + "/afile\": Not a directory"},
         {"--data " + d + "/new --ranksize " + d + "/missing/r.csv",
          "Cannot write \"" + d + "/missing/r.csv\": No such file or directory"},
+        {"--picture " + d + "/missing/w.jpg", "Cannot write \"" + d + "/missing/w.jpg\": No such file or directory"},
+        {"--picture " + d + "/folder", "Cannot write \"" + d + "/folder\": Is a directory"},
     };
     for (const Case& c : cases) {
         const Result r = run(LongRun + " " + c.args);
@@ -182,6 +241,10 @@ TEST(Runner, TwoOptionsForOneFileAreRefused)
          "Cannot write \"a.csv.part\": --ranksize and --stats (\"a.csv\") would meet in a temporary \".part\" file"},
         {"--data d --stats d/001_pic_4.xls",
          "Cannot write \"d/001_pic_4.xls\": --data and --stats (\"d/001_pic_4.xls\") name the same file"},
+        {"--stats w.jpg --picture ./w.jpg",
+         "Cannot write \"./w.jpg\": --picture and --stats (\"w.jpg\") name the same file"},
+        {"--picture link.csv --ranksize a.csv",
+         "Cannot write \"link.csv\": --picture and --ranksize (\"a.csv\") name the same file"},
     };
     for (const Case& c : cases) {
         const Result r = shell("cd " + dir.string() + " && " + Runner + " " + LongRun + " " + c.args + " 2>&1");
@@ -401,4 +464,38 @@ TEST(Runner, WritesRankSizeRowsAndChartData)
     const Result empty = run("--steps 3 --seed 1 --set E_pName= --data " + (dir / "data2").string());
     ASSERT_EQ(empty.status, 0) << empty.output;
     EXPECT_EQ(names(dir / "data2"), (std::set<std::string>{"3.xls", "4.xls", "5.xls"}));
+}
+
+TEST(Runner, PictureIsTheComposedWorldAfterTheLastStep)
+{
+    const fs::path dir = tempDir();
+    const std::vector<std::string> agents{"CB_showAg=1", "CB_showOrig=0"};
+    std::string args = "--steps 150 --seed 4";
+    for (const std::string& s : agents)
+        args += " --set " + s;
+    const Result r = run(args + " --picture " + (dir / "world.jpg").string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(names(dir), std::set<std::string>{"world.jpg"}) << "no .part file left";
+    const Decoded picture = decodeJpeg(dir / "world.jpg");
+    ASSERT_EQ(picture.width, 404) << "djpeg cannot decode the file; run scripts/install-deps.sh";
+    ASSERT_EQ(picture.height, 404);
+
+    const std::vector<uint32_t> withAgents = composedWorld(4, 150, agents);
+    const std::vector<uint32_t> withoutAgents = composedWorld(4, 150, {"CB_showOrig=0"});
+    ASSERT_EQ(withAgents.size(), picture.pixels.size());
+    const std::vector<bool> everywhere(withAgents.size(), true);
+    std::vector<bool> dots(withAgents.size());
+    for (size_t i = 0; i < dots.size(); ++i)
+        dots[i] = withAgents[i] != withoutAgents[i];
+    const int64_t dotPixels = std::count(dots.begin(), dots.end(), true);
+    ASSERT_GT(dotPixels, 400) << "hardly any agent drawn";
+    // Close to the composed world everywhere (a JPEG is never exact), and
+    // on the agents' dots much closer to it than to the world without them.
+    EXPECT_LT(difference(picture.pixels, withAgents, everywhere), int64_t(withAgents.size()) * 3 * 4);
+    EXPECT_LT(difference(picture.pixels, withAgents, dots) * 2, difference(picture.pixels, withoutAgents, dots));
+
+    // Drawing changes nothing of the run.
+    ASSERT_EQ(run(args + " --stats " + (dir / "a.csv").string()).status, 0);
+    ASSERT_EQ(run(args + " --stats " + (dir / "b.csv").string() + " --picture " + (dir / "w2.jpg").string()).status, 0);
+    EXPECT_EQ(readFile(dir / "a.csv"), readFile(dir / "b.csv"));
 }
