@@ -12,7 +12,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/app/landuse-run --steps 800 --stats $(BUILD_DIR)/run-stats.csv
+	$(BUILD_DIR)/app/landuse
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

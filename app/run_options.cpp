@@ -21,6 +21,11 @@ const char* const RunUsage =
     "--kernels picks the code of the whole-grid passes (default: LANDUSE_KERNELS,\n"
     "else best); every choice gives the same results.\n";
 
+const char* const WindowUsage =
+    "usage: landuse [--seed S] [--set NAME=TEXT]... [--kernels best|portable|avx512]\n"
+    "Opens the main window on a world built from the default controls, with\n"
+    "each --set applied first, as landuse-run takes them.\n";
+
 namespace {
 
 template <typename T>
@@ -52,7 +57,9 @@ GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environ
     return kernels;
 }
 
-RunOptions ParseRunOptions(int argc, char** argv)
+namespace {
+
+RunOptions parseOptions(int argc, char** argv, bool window)
 {
     RunOptions options;
     for (int i = 1; i < argc; ++i) {
@@ -62,7 +69,11 @@ RunOptions ParseRunOptions(int argc, char** argv)
                 throw std::invalid_argument("option " + std::string(arg) + " needs a value");
             return argv[++i];
         };
-        if (arg == "--steps") {
+        const bool runnerOnly
+            = arg == "--steps" || arg == "--stats" || arg == "--ranksize" || arg == "--data" || arg == "--picture";
+        if (window && runnerOnly) {
+            throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
+        } else if (arg == "--steps") {
             options.steps = parseNumber<int64_t>(arg, value());
             if (options.steps < 0)
                 throw std::invalid_argument("--steps must not be negative");
@@ -89,9 +100,15 @@ RunOptions ParseRunOptions(int argc, char** argv)
             throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (!options.help && options.steps < 0)
+    if (!window && !options.help && options.steps < 0)
         throw std::invalid_argument("--steps N is required");
     return options;
 }
+
+} // namespace
+
+RunOptions ParseRunOptions(int argc, char** argv) { return parseOptions(argc, argv, false); }
+
+RunOptions ParseWindowOptions(int argc, char** argv) { return parseOptions(argc, argv, true); }
 
 } // namespace landuse

@@ -25,11 +25,16 @@ struct RunOptions {
 // Throws std::invalid_argument with a one-line message naming the bad text.
 RunOptions ParseRunOptions(int argc, char** argv);
 
+// The window's command line: the runner's options that choose a setting
+// (--seed, --set, --kernels, --help); the others are unknown to it.
+RunOptions ParseWindowOptions(int argc, char** argv);
+
 // The kernels to run: the option's, else LANDUSE_KERNELS's (environment may
 // be null or empty), else Best. Throws std::invalid_argument for a name that
 // is none of best, portable, avx512 and for a choice this processor cannot run.
 GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environment);
 
 extern const char* const RunUsage;
+extern const char* const WindowUsage;
 
 } // namespace landuse

@@ -14,7 +14,7 @@ constexpr GroupDef GroupTable[] = {
     {"sniff chemicals with", "Setup", "", G::RadioFrame},
     {"create per time step", "Setup", "", G::GroupBox},
     {"return mode", "Settings", "", G::RadioFrame},
-    {"output", "Graphic", "", G::GroupBox},
+    {"output", "Graphic", "", G::GroupBox, Ctl::B_repaint, 4},
     {"parameter space for weights", "Analysis 1", "", G::GroupBox},
     {"random values for", "Analysis 1", "parameter space for weights", G::GroupBox},
     {"parameter space for noise", "Analysis 2", "", G::GroupBox},
@@ -28,17 +28,19 @@ constexpr StaticText TextTable[] = {
 };
 
 constexpr Ctl RunButtons[] = {Ctl::B_setup, Ctl::B_stop, Ctl::B_oneStep};
-constexpr Ctl Decay[] = {Ctl::CB_decay, Ctl::E_decay};
-constexpr Ctl Migration[] = {Ctl::CB_migrate, Ctl::E_migTh};
+// The edit of a check box whose caption starts with ':' stands before it.
+constexpr Ctl Decay[] = {Ctl::E_decay, Ctl::CB_decay};
+constexpr Ctl Migration[] = {Ctl::E_migTh, Ctl::CB_migrate};
 constexpr Ctl SaveRow[] = {Ctl::B_saveBmp, Ctl::E_pName, Ctl::B_saveXML};
 constexpr Ctl FieldView[] = {Ctl::CB_potField, Ctl::CB_FieldNr};
 constexpr Ctl Gravity[] = {Ctl::CB_gravity, Ctl::E_grav};
 constexpr Ctl Population[] = {Ctl::CB_pop, Ctl::CB_popNull};
 constexpr Ctl ServiceRow[] = {Ctl::CB_serv, Ctl::CB_servNull};
 constexpr Ctl IndustryRow[] = {Ctl::CB_indu, Ctl::CB_induNull};
+constexpr Ctl StepRow[] = {Ctl::lbl_Steps, Ctl::E_stop};
 
-constexpr std::array<std::span<const Ctl>, 9> RowTable = {{
-    RunButtons, Decay, Migration, SaveRow, FieldView, Gravity, Population, ServiceRow, IndustryRow,
+constexpr std::array<std::span<const Ctl>, 10> RowTable = {{
+    RunButtons, Decay, Migration, SaveRow, FieldView, Gravity, Population, ServiceRow, IndustryRow, StepRow,
 }};
 
 } // namespace

@@ -29,6 +29,10 @@ struct GroupDef {
     const char* page;   // "" for the group below the pages
     const char* parent; // "" when the group sits on the page itself
     GroupKind kind;
+    // A control that stands beside the group's first `sideRows` rows, at
+    // its top right and as tall as they are; Ctl::Count when none.
+    Ctl side = Ctl::Count;
+    int sideRows = 0;
 };
 
 std::span<const GroupDef> Groups();
@@ -45,6 +49,8 @@ std::span<const StaticText> StaticTexts();
 
 // Controls laid out side by side in one row, left to right. A control that
 // is in no row sits on a line of its own (with its up-down, if it has one).
+// An edit whose label starts with ':' stands left of that label, as in
+// "[2400] : number of max agents in system"; other labels come first.
 std::span<const std::span<const Ctl>> ControlRows();
 
 // StringGrid1: 6 columns, 4 rows, the first of each fixed (headers).

@@ -90,7 +90,7 @@ void ParamRegister::runGuarded(const std::function<void()>& action)
     }
 }
 
-void ParamRegister::emit(Ctl id, ControlEvent event)
+void ParamRegister::raiseEvent(Ctl id, ControlEvent event)
 {
     // Each handler runs to its own end: a conversion error in one does not
     // keep the others from hearing the event.
@@ -196,7 +196,7 @@ void ParamRegister::setText(Ctl id, std::string text)
             if (TryStrToInt(texts_[size_t(id)], value))
                 storeValue(updown->id, std::clamp<int32_t>(value, updown->minValue, updown->maxValue));
         }
-        emit(id, ControlEvent::Changed);
+        raiseEvent(id, ControlEvent::Changed);
     });
 }
 
@@ -217,7 +217,7 @@ void ParamRegister::setChecked(Ctl id, bool on)
     storeValue(id, on ? 1 : 0);
     // A radio button is clicked by being chosen; being left is no click.
     if (!radio || on)
-        runGuarded([&] { emit(id, ControlEvent::Clicked); });
+        runGuarded([&] { raiseEvent(id, ControlEvent::Clicked); });
 }
 
 void ParamRegister::setPosition(Ctl id, int position)
@@ -230,12 +230,12 @@ void ParamRegister::setPosition(Ctl id, int position)
     if (def.kind == ControlKind::UpDown) {
         // The bound edit shows the position, which is a change of its text.
         setText(def.buddy, IntToStr(position));
-        runGuarded([&] { emit(id, ControlEvent::Clicked); });
+        runGuarded([&] { raiseEvent(id, ControlEvent::Clicked); });
         return;
     }
     if (id == Ctl::TrB_thresh || id == Ctl::SB_wiggle)
         showAngleLabels();
-    runGuarded([&] { emit(id, ControlEvent::Changed); });
+    runGuarded([&] { raiseEvent(id, ControlEvent::Changed); });
 }
 
 void ParamRegister::setItemIndex(Ctl id, int index)
@@ -243,7 +243,7 @@ void ParamRegister::setItemIndex(Ctl id, int index)
     Batch operation(*this);
     const ControlDef& def = controlDef(id);
     if (storeValue(id, std::clamp(index, def.minValue, def.maxValue)))
-        runGuarded([&] { emit(id, ControlEvent::Changed); });
+        runGuarded([&] { raiseEvent(id, ControlEvent::Changed); });
 }
 
 void ParamRegister::setGridText(int col, int row, std::string text)
@@ -261,7 +261,7 @@ void ParamRegister::setGridText(int col, int row, std::string text)
 void ParamRegister::gridKeyUp()
 {
     Batch operation(*this);
-    runGuarded([&] { emit(Ctl::StringGrid1, ControlEvent::KeyUp); });
+    runGuarded([&] { raiseEvent(Ctl::StringGrid1, ControlEvent::KeyUp); });
 }
 
 void ParamRegister::showAngleLabels()

@@ -112,7 +112,7 @@ public:
 private:
     void endOperation();
     void noteChanged(StateNotice notice);
-    void emit(Ctl id, ControlEvent event);
+    void raiseEvent(Ctl id, ControlEvent event);
     void runGuarded(const std::function<void()>& action);
     void enforceCellSize();
     bool storeText(Ctl id, std::string text);

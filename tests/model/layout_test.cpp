@@ -94,6 +94,9 @@ TEST(Layout, GroupsPagesAndRowsHoldTogether)
             EXPECT_STREQ(parent->page, g.page) << g.name;
         }
         EXPECT_TRUE(groupsUsed.count(g.name)) << g.name << " holds no control";
+        if (g.side != Ctl::Count) {
+            EXPECT_STREQ(controlDef(g.side).group, g.name) << g.name;
+        }
     }
     for (const StaticText& t : StaticTexts())
         EXPECT_NE(findGroup(t.group), nullptr) << t.text;

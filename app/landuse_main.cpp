@@ -1,0 +1,53 @@
+// landuse: the main window.
+
+#include "app/display_check.h"
+#include "app/run_options.h"
+#include "model/register.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <iostream>
+
+using namespace landuse;
+
+int main(int argc, char** argv)
+{
+    constexpr int ExitBad = 2;
+    RunOptions options;
+    ui::WindowStart start;
+    try {
+        options = ParseWindowOptions(argc, argv);
+        start.kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
+        // Settings are checked before any window opens, as the runner checks them.
+        ParamRegister check;
+        for (const std::string& setting : options.assignments)
+            check.assign(setting);
+    } catch (const std::exception& e) {
+        std::cerr << "landuse: " << e.what() << '\n' << WindowUsage;
+        return ExitBad;
+    }
+    if (options.help) {
+        std::cout << WindowUsage;
+        return 0;
+    }
+    if (const std::optional<std::string> why
+        = MissingDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
+        std::cerr << "landuse: " << *why << '\n';
+        return ExitBad;
+    }
+    if (options.seed)
+        start.seed = *options.seed;
+    start.settings = options.assignments;
+
+    QApplication app(argc, argv);
+    try {
+        ui::TForm1 form(start);
+        form.show();
+        return app.exec();
+    } catch (const std::exception& e) {
+        std::cerr << "landuse: " << e.what() << '\n';
+        return ExitBad;
+    }
+}

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Takes the screenshots in docs/screenshots/ the way a user sees the window:
+# the program under a virtual X display, driven by clicks. Needs the build,
+# xvfb-run (from install-deps.sh), xdotool and ImageMagick (installed here
+# when missing).
+#
+#   bash scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-docs/screenshots}
+mkdir -p "$out"
+
+missing=()
+command -v xdotool >/dev/null || missing+=(xdotool)
+command -v import >/dev/null || missing+=(imagemagick)
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 900x760x24" bash "$0" "$build" "$out"
+fi
+
+# The window opens at (120, 0) on the screen; positions below are in its
+# client area.
+shot() { import -window root -crop 731x712+120+0 +repage "$1"; }
+click() { xdotool mousemove $((120 + $1)) "$2" click 1; sleep 0.3; }
+tab() { local xs=(443 485 531 580 634); click "${xs[$1]}" 18; }
+start_window() {
+  "$build/app/landuse" --seed 1 "$@" &
+  pid=$!
+  xdotool search --sync --name "Morvane" >/dev/null
+  sleep 1
+}
+stop_window() { kill "$pid"; wait "$pid" 2>/dev/null || true; }
+run_to_stop() { tab 0; click 563 60; sleep "$1"; }
+
+start_window
+shot "$out/window-setup.png"
+names=(page-setup page-settings page-graphic page-analysis1 page-analysis2)
+for i in 0 1 2 3 4; do
+  tab "$i"
+  import -window root -crop 303x372+543+4 +repage "$out/${names[$i]}.png"
+done
+stop_window
+
+start_window --set E_stop=200 --set CB_showAg=1
+run_to_stop 3
+shot "$out/window-200-steps-agents.png"
+stop_window
+
+start_window --set E_stop=200 --set CB_potField=1 --set CB_showOrig=0 --set CB_showAg=1
+run_to_stop 3
+shot "$out/window-potential-field.png"
+stop_window

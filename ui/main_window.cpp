@@ -1,0 +1,184 @@
+#include "ui/main_window.h"
+
+#include "model/layout.h"
+#include "ui/compact_style.h"
+#include "ui/chart_view.h"
+#include "ui/message_strip.h"
+#include "ui/register_binding.h"
+#include "ui/window_font.h"
+#include "ui/world_view.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace landuse::ui {
+
+namespace {
+
+QRect placeOf(const Placement& p) { return {p.left, p.top, p.width, p.height}; }
+
+} // namespace
+
+// The window as the simulation's host: timer, caption, messages, pages.
+class TForm1::Host : public SimHost {
+public:
+    explicit Host(TForm1& form) : form_(form) {}
+
+    bool timerRunning() const override { return form_.timer_.isActive(); }
+    void setTimer(bool on) override
+    {
+        if (on && !form_.timer_.isActive())
+            form_.timer_.start();
+        else if (!on)
+            form_.timer_.stop();
+    }
+    void setCaption(const std::string& text) override { form_.setWindowTitle(QString::fromStdString(text)); }
+    void showMessage(const std::string& text) override
+    {
+        ++messages;
+        fromStep = stepping;
+        form_.messages_->showMessage(QString::fromStdString(text));
+    }
+    void showRankSizeWindow() override
+    {
+        if (form_.showRankSizeWindow)
+            form_.showRankSizeWindow();
+    }
+    void showPage(int index) override { form_.pages_->setCurrentIndex(index); }
+    std::filesystem::path programFolder() override
+    {
+        return QCoreApplication::applicationDirPath().toStdString();
+    }
+
+    size_t messages = 0; // every message so far
+    bool stepping = false;
+    bool fromStep = false; // the message on show came from a step
+
+private:
+    TForm1& form_;
+};
+
+TForm1::TForm1(const WindowStart& start, QWidget* parent)
+    : QWidget(parent), host_(std::make_unique<Host>(*this)), sim_(host_.get(), start.seed)
+{
+    sim_.world.Kernels = start.kernels;
+    sim_.setPainter(&raster_);
+    buildWindow();
+    connectButtons();
+    FormCreate(start);
+}
+
+TForm1::~TForm1()
+{
+    timer_.stop();
+    // The binding listens to the simulation's register: it goes first.
+    delete binding_;
+    binding_ = nullptr;
+}
+
+void TForm1::buildWindow()
+{
+    const MainWindowLook& look = MainWindow;
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QString::fromUtf8(look.caption));
+    setFont(WindowFont(look.fontPixelHeight));
+    setFixedSize(look.clientWidth, look.clientHeight);
+    move(look.left, look.top);
+
+    // The panel's frame lies around its 404 by 404 pixels.
+    panel_ = new WorldView(sim_, raster_, this);
+    panel_->setGeometry(placeOf(look.panel).adjusted(-1, -1, 1, 1));
+    messages_ = new MessageStrip(panel_);
+    messages_->setGeometry(1, look.panel.height - 46, look.panel.width, 46);
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QString::fromUtf8(look.pages.name));
+    pages_->setGeometry(placeOf(look.pages));
+    pages_->setUsesScrollButtons(false);
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(pages_);
+    pages_->tabBar()->setStyle(tabStyle);
+    for (const char* name : PageNames) {
+        auto* page = new QWidget(pages_);
+        page->setObjectName(QString::fromUtf8(name));
+        BuildControls(name, page, widgets_);
+        pages_->addTab(page, QString::fromUtf8(name));
+    }
+    pages_->setCurrentIndex(FrontPageAtStart);
+
+    auto* steps = new QWidget(this);
+    steps->setGeometry(placeOf(look.timesteps));
+    BuildControls("", steps, widgets_);
+
+    chart_ = new ChartView(&sim_.Chart1, this);
+    chart_->setObjectName(QString::fromUtf8(look.chart.name));
+    chart_->setGeometry(placeOf(look.chart));
+
+    binding_ = new RegisterBinding(sim_.Register);
+    for (size_t i = 0; i < ControlCount; ++i)
+        if (widgets_[i] && controlDef(Ctl(i)).kind != ControlKind::Button)
+            binding_->bind(Ctl(i), widgets_[i]);
+
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(1);
+    connect(&timer_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(panel_, &WorldView::painted, this, [this] { panel_->refresh(); });
+}
+
+void TForm1::connectButtons()
+{
+    const auto on = [this](Ctl id, auto command) {
+        auto* button = qobject_cast<QPushButton*>(widgets_[size_t(id)]);
+        connect(button, &QPushButton::clicked, this, [this, command] {
+            command();
+            panel_->refresh();
+        });
+    };
+    on(Ctl::B_setup, [this] { sim_.NewSetup(); });
+    on(Ctl::B_stop, [this] { sim_.StartStop(); });
+    on(Ctl::B_oneStep, [this] { Timer1Timer(); });
+    on(Ctl::B_reset, [this] { sim_.ResetValues(); });
+    on(Ctl::B_repaint, [this] { sim_.RepaintAll(); });
+    on(Ctl::B_rankSize, [this] { sim_.ShowRankSize(); });
+    // The exports come with the rank-size window; until then the buttons do nothing.
+    on(Ctl::B_saveBmp, [] {});
+    on(Ctl::B_saveXML, [] {});
+    // A display option redraws at once (the simulation's handlers do it).
+    sim_.Register.addEventListener([this](Ctl, ControlEvent) { panel_->refresh(); });
+}
+
+void TForm1::FormCreate(const WindowStart& start)
+{
+    sim_.Create();
+    for (const std::string& setting : start.settings)
+        sim_.Register.assign(setting);
+    // Settings given at start take effect in a world built from them.
+    if (!start.settings.empty())
+        sim_.NewSetup();
+}
+
+void TForm1::Timer1Timer()
+{
+    const size_t before = host_->messages;
+    host_->stepping = true;
+    sim_.Step();
+    host_->stepping = false;
+    // A step's message goes as soon as a later step reads its control
+    // without failing; other messages stay their few seconds.
+    if (host_->messages == before && host_->fromStep)
+        messages_->clearMessage();
+    panel_->refresh();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // FormDestroy: the world goes with the window.
+    timer_.stop();
+    sim_.FreeWorld();
+    QWidget::closeEvent(event);
+}
+
+} // namespace landuse::ui

@@ -1,0 +1,27 @@
+#pragma once
+// Messages for the user inside the window: a red strip across the bottom of
+// the drawing panel, the text verbatim. Not a dialog: at a thousand steps a
+// second a dialog per failed step would bury the user. The strip clears a
+// few seconds after the last message, or at once when cleared.
+
+#include <QLabel>
+#include <QTimer>
+
+namespace landuse::ui {
+
+class MessageStrip : public QLabel {
+    Q_OBJECT
+public:
+    static constexpr int ShowMilliseconds = 5000;
+
+    explicit MessageStrip(QWidget* parent = nullptr);
+
+    void showMessage(const QString& message);
+    void clearMessage();
+    bool showing() const { return isVisible(); }
+
+private:
+    QTimer expiry_;
+};
+
+} // namespace landuse::ui
