@@ -54,7 +54,7 @@ class ChartView : public QChartView {
     Q_OBJECT
 
 public:
-    static constexpr int FlushIntervalMs = 33;
+    static constexpr int FlushIntervalMs = 100;
 
     explicit ChartView(QWidget* parent = nullptr);
     explicit ChartView(Chart* chart, QWidget* parent = nullptr);

@@ -9,6 +9,7 @@
 #include "ui/world_view.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QTabBar>
@@ -124,7 +125,16 @@ void TForm1::buildWindow()
 
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1);
-    connect(&timer_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        // Steps follow each other within a tick until the tick's time is
+        // used up or the timer stops: a pass through the event loop per
+        // step would cost more than the step. Events wait at most a tick.
+        QElapsedTimer tick;
+        tick.start();
+        do
+            Timer1Timer();
+        while (timer_.isActive() && tick.elapsed() < TickMilliseconds);
+    });
     connect(panel_, &WorldView::painted, this, [this] { panel_->refresh(); });
 }
 

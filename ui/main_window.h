@@ -36,6 +36,9 @@ struct WindowStart {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
+    // How long one tick of Timer1 may step before events get their turn.
+    static constexpr int TickMilliseconds = 8;
+
     // Builds the window and runs FormCreate. Throws std::invalid_argument
     // for a setting that names no control or does not fit it.
     explicit TForm1(const WindowStart& start = {}, QWidget* parent = nullptr);

@@ -19,7 +19,8 @@ QString qt(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
-RegisterBinding::RegisterBinding(ParamRegister& reg, QObject* parent) : QObject(parent), reg_(reg)
+RegisterBinding::RegisterBinding(ParamRegister& reg, QObject* parent)
+    : QObject(parent), reg_(reg), labelFrames_([this] { showLabels(); }, this)
 {
     listener_ = reg_.addStateListener([this](const StateNotice& notice) { onNotice(notice); });
 }
@@ -84,8 +85,12 @@ void RegisterBinding::show(Ctl id)
         }
         if (auto* control = qobject_cast<ControlEdit*>(edit))
             control->setInvalid(CheckText(controlDef(id).textKind, reg_.text(id)).has_value());
-    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-        label->setText(qt(reg_.text(id)));
+    } else if (qobject_cast<QLabel*>(widget)) {
+        if (!labelWaiting_[size_t(id)]) {
+            labelWaiting_[size_t(id)] = true;
+            labelsWaiting_.push_back(id);
+        }
+        labelFrames_.changed();
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setChecked(reg_.checked(id));
     } else if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
@@ -94,6 +99,16 @@ void RegisterBinding::show(Ctl id)
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         combo->setCurrentIndex(reg_.itemIndex(id));
     }
+}
+
+void RegisterBinding::showLabels()
+{
+    for (Ctl id : labelsWaiting_) {
+        labelWaiting_[size_t(id)] = false;
+        if (auto* label = qobject_cast<QLabel*>(widgets_[size_t(id)]))
+            label->setText(qt(reg_.text(id)));
+    }
+    labelsWaiting_.clear();
 }
 
 void RegisterBinding::showCell(int col, int row)

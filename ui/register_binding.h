@@ -4,10 +4,12 @@
 // its widget at once, whoever changed the state (a rule, the model, a sweep).
 
 #include "model/register.h"
+#include "ui/frame_gate.h"
 
 #include <QObject>
 
 #include <array>
+#include <vector>
 
 class QWidget;
 
@@ -28,10 +30,16 @@ private:
     void onNotice(const StateNotice& notice);
     void show(Ctl id);
     void showCell(int col, int row);
+    void showLabels();
 
     ParamRegister& reg_;
     ListenerId listener_ = 0;
     std::array<QWidget*, ControlCount> widgets_{};
+    // Labels change with every step (the step counter): they are shown at
+    // screen pace.
+    std::array<bool, ControlCount> labelWaiting_{};
+    std::vector<Ctl> labelsWaiting_;
+    FrameGate labelFrames_;
 };
 
 } // namespace landuse::ui

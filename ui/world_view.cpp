@@ -35,7 +35,10 @@ MouseButton buttonOf(Qt::MouseButton button)
 } // namespace
 
 WorldView::WorldView(Simulation& sim, const WorldRaster& raster, QWidget* parent)
-    : QFrame(parent), sim_(sim), raster_(raster)
+    : QFrame(parent), sim_(sim), raster_(raster), frames_([this] {
+          if (raster_.version() != shownVersion_)
+              update();
+      })
 {
     setObjectName(QStringLiteral("ZeichenPanel"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -47,7 +50,7 @@ WorldView::WorldView(Simulation& sim, const WorldRaster& raster, QWidget* parent
 void WorldView::refresh()
 {
     if (raster_.version() != shownVersion_)
-        update();
+        frames_.changed();
 }
 
 void WorldView::paintEvent(QPaintEvent* event)

@@ -3,6 +3,8 @@
 // the mouse to the simulation's painting. The layers are the raster's own
 // buffers, shown where they are, never copied.
 
+#include "ui/frame_gate.h"
+
 #include <QFrame>
 
 #include <cstdint>
@@ -19,8 +21,8 @@ class WorldView : public QFrame {
 public:
     WorldView(Simulation& sim, const WorldRaster& raster, QWidget* parent = nullptr);
 
-    // Asks for a repaint when the layers changed since they were last shown;
-    // Qt merges the requests, so a burst of steps costs one repaint.
+    // Asks for a repaint when the layers changed since they were last shown,
+    // at most once per frame.
     void refresh();
 
 signals:
@@ -39,6 +41,7 @@ private:
     Simulation& sim_;
     const WorldRaster& raster_;
     uint64_t shownVersion_ = ~uint64_t(0);
+    FrameGate frames_;
 };
 
 } // namespace landuse::ui
