@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,22 @@ using namespace landuse::ui;
 namespace {
 
 QString qt(const char* s) { return QString::fromUtf8(s); }
+
+// Lets the event loop run until the condition holds; false after `ms`.
+// (QTest's QTRY macros only return from the test on failure under gtest.)
+template <typename Condition>
+bool eventually(Condition condition, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+std::string text(QLabel* label) { return label->text().toStdString(); }
 
 template <typename W>
 W* find(TForm1& form, const char* name)
@@ -146,8 +163,9 @@ TEST(MainWindow, LaysOutTheWindowAndEveryControlOfTheTable)
             break;
         }
     }
-    // Labels as setup and the weight table leave them.
-    EXPECT_EQ(find<QLabel>(form, "Lbl_B")->text(), "22 Grad");
+    // Labels as setup and the weight table leave them (labels show at screen pace).
+    auto* angle = find<QLabel>(form, "Lbl_B");
+    EXPECT_TRUE(eventually([&] { return angle->text() == "22 Grad"; })) << text(angle);
     EXPECT_EQ(find<QLabel>(form, "lbl_Steps")->text(), "lbl_Steps");
     auto* grid = find<WeightGridWidget>(form, "StringGrid1");
     EXPECT_EQ(grid->item(0, 0)->text(), "usage");
@@ -168,7 +186,8 @@ TEST(MainWindow, OneStepAndStartStopRunTheModelUntilTheStopStep)
 {
     SmallWorld w;
     click(w.form, "B_oneStep");
-    EXPECT_EQ(find<QLabel>(w.form, "lbl_Steps")->text(), "1");
+    auto* steps = find<QLabel>(w.form, "lbl_Steps");
+    EXPECT_TRUE(eventually([&] { return steps->text() == "1"; })) << text(steps);
     EXPECT_FALSE(w.form.timer().isActive());
 
     type(find<QLineEdit>(w.form, "E_stop"), "30");
@@ -177,8 +196,9 @@ TEST(MainWindow, OneStepAndStartStopRunTheModelUntilTheStopStep)
     click(w.form, "B_stop");
     EXPECT_TRUE(w.form.timer().isActive());
     EXPECT_EQ(w.form.pages()->currentIndex(), 1); // "Settings" comes to the front
-    QTRY_VERIFY_WITH_TIMEOUT(!w.form.timer().isActive(), 10000);
-    EXPECT_EQ(find<QLabel>(w.form, "lbl_Steps")->text(), "30");
+    ASSERT_TRUE(eventually([&] { return !w.form.timer().isActive(); }, 10000));
+    EXPECT_EQ(w.sim.StepCount, 30);
+    EXPECT_TRUE(eventually([&] { return steps->text() == "30"; })) << text(steps);
     EXPECT_TRUE(w.form.windowTitle().startsWith("Group seperation || fps= "));
 }
 
@@ -197,8 +217,9 @@ TEST(MainWindow, ABadTextShowsItsMessageWhileTheTimerRunsOn)
     EXPECT_EQ(w.sim.StepCount, 0); // every step ends at the growth
     type(agents, "3");
     EXPECT_FALSE(agents->invalid());
-    QTRY_VERIFY(w.sim.StepCount > 2);
-    QTRY_VERIFY(!w.form.messages()->isVisible()); // a later step read it without failing
+    EXPECT_TRUE(eventually([&] { return w.sim.StepCount > 2; }));
+    // A later step read it without failing.
+    EXPECT_TRUE(eventually([&] { return !w.form.messages()->isVisible(); }));
     click(w.form, "B_stop");
     EXPECT_FALSE(w.form.timer().isActive());
 }
@@ -214,7 +235,8 @@ TEST(MainWindow, RulesAndTheModelShowInTheWidgetsAtOnce)
     type(noise, "");
     EXPECT_EQ(noise->text(), "0");
     find<QScrollBar>(form, "TrB_thresh")->setValue(45);
-    EXPECT_EQ(find<QLabel>(form, "Lbl_B")->text(), "45 Grad");
+    auto* angle = find<QLabel>(form, "Lbl_B");
+    EXPECT_TRUE(eventually([&] { return angle->text() == "45 Grad"; })) << text(angle);
     EXPECT_EQ(form.simulation().Register.position(Ctl::TrB_thresh), 45);
 
     // Written by the model: shown without anyone asking.
