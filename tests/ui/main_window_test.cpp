@@ -114,6 +114,9 @@ TEST(MainWindow, LaysOutTheWindowAndEveryControlOfTheTable)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(form.pages()->tabText(i), qt(PageNames[i]));
     EXPECT_EQ(form.pages()->currentIndex(), 1); // "Settings" in front
+    EXPECT_EQ(form.timer().interval(), 1);
+    EXPECT_EQ(form.timer().timerType(), Qt::PreciseTimer);
+    EXPECT_FALSE(form.timer().isActive());
     EXPECT_EQ(form.panel()->contentsRect().size(), QSize(404, 404));
     EXPECT_EQ(form.panel()->mapTo(&form, form.panel()->contentsRect().topLeft()), QPoint(16, 8));
 
