@@ -1,5 +1,7 @@
 #include "chart/world_raster.h"
 
+#include "model/range_scan.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -130,11 +132,51 @@ bool WorldRaster::fits(const World& world) const
     return cellLayer_.width > 0 && world.Cells.countX() == countX_ && world.Cells.countY() == countY_;
 }
 
-void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
+int32_t WorldRaster::fieldOf(const ParamRegister& reg) const
 {
     const int item = reg.itemIndex(Ctl::CB_FieldNr);
-    if (item >= 0 && item <= 2)
-        shownField_ = item;
+    return item >= 0 && item <= 2 ? item : shownField_;
+}
+
+int WorldRaster::ShadeWord(const ParamRegister& reg) const
+{
+    switch (View(reg).source()) {
+    case ShadeSource::Track:
+        return TrackWord;
+    case ShadeSource::ReturnTrack:
+        return ReturnTrackWord;
+    case ShadeSource::Potential:
+        break;
+    }
+    return fieldOf(reg);
+}
+
+void WorldRaster::setRange(double hi, double lo)
+{
+    rangeMax_ = (long double)hi > ShadeRangeMaxStart ? (long double)hi : ShadeRangeMaxStart;
+    rangeMin_ = lo < ShadeRangeMinStart ? lo : ShadeRangeMinStart;
+}
+
+void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& emptyCells)
+{
+    const size_t count = world.Cells.size();
+    if (!emptyCells.taken() || emptyCells.word() != ShadeWord(reg) || emptyCells.cellCount() != count) {
+        FindShadeRange(world, reg);
+        return;
+    }
+    shownField_ = fieldOf(reg);
+    const std::span<const uint32_t> occupied = emptyCells.occupied();
+    if (landUse_.size() != count)
+        landUse_.assign(count, 0);
+    landUseFirst_ = count - occupied.size();
+    std::copy(occupied.begin(), occupied.end(), landUse_.begin() + std::ptrdiff_t(landUseFirst_));
+    setRange(emptyCells.high(), emptyCells.low());
+    notedWorld_ = &world;
+}
+
+void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
+{
+    shownField_ = fieldOf(reg);
     const View view(reg);
     const ShadeSource source = view.source();
     const TCell* cells = world.Cells.data();
@@ -145,8 +187,8 @@ void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
     // bounds do not depend on the order of the cells (but for the sign of a
     // zero minimum, which shades nothing differently), so four chains of
     // compares share the cells rather than wait on one. The scan runs from
-    // the last cell back: the field rescale has just passed over the grid
-    // from the first, so its end is still in the cache.
+    // the last cell back, which is where a pass over the grid from the first
+    // leaves the cache warm.
     constexpr int Chains = 4;
     double hi[Chains], lo[Chains];
     std::fill_n(hi, Chains, -std::numeric_limits<double>::infinity());
@@ -188,8 +230,7 @@ void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
         hi[0] = hi[chain] > hi[0] ? hi[chain] : hi[0];
         lo[0] = lo[chain] < lo[0] ? lo[chain] : lo[0];
     }
-    rangeMax_ = (long double)hi[0] > ShadeRangeMaxStart ? (long double)hi[0] : ShadeRangeMaxStart;
-    rangeMin_ = lo[0];
+    setRange(hi[0], lo[0]);
     notedWorld_ = &world;
 }
 

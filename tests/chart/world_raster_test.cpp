@@ -14,6 +14,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 
 using namespace landuse;
 using landuse::test::PlainPainter;
@@ -178,6 +179,68 @@ TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
     // No empty cell: the start values stay.
     d.setLandUse(Residential);
     d.raster.FindShadeRange(d.world(), d.reg());
+    EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
+    EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
+}
+
+TEST(WorldRaster, ShadeWordIsTheWordTheRangeIsTakenOf)
+{
+    Drawn d;
+    EXPECT_EQ(d.raster.ShadeWord(d.reg()), ReturnTrackWord);
+    d.reg().setChecked(Ctl::CB_showAB, false);
+    EXPECT_EQ(d.raster.ShadeWord(d.reg()), TrackWord);
+    d.reg().setChecked(Ctl::CB_potField, true);
+    for (int field = 0; field < 3; ++field) {
+        d.reg().setItemIndex(Ctl::CB_FieldNr, field);
+        EXPECT_EQ(d.raster.ShadeWord(d.reg()), field);
+    }
+}
+
+TEST(WorldRaster, ShadeRangeAndNotesFromASurveyOfTheShownWordElseFromAScan)
+{
+    Drawn d;
+    for (int i = 0; i < 20; ++i)
+        d.sim.Step();
+    const size_t count = d.world().Cells.size();
+    // A survey that no scan of this world would find, listing two cells.
+    const auto made = [&](int word, size_t cells, bool taken) {
+        EmptyCellSurvey s;
+        s.start(word, cells);
+        s.occupiedRoom()[0] = 5;
+        s.occupiedRoom()[1] = 900;
+        if (taken)
+            s.finish(40.0, -2.0, 2);
+        return s;
+    };
+    d.raster.FindShadeRange(d.world(), d.reg());
+    const long double scannedMax = d.raster.ShadeRangeMax();
+    const long double scannedMin = d.raster.ShadeRangeMin();
+    ASSERT_NE(scannedMax, 40.0L);
+
+    for (const EmptyCellSurvey& other : {made(TrackWord, count, true), made(ReturnTrackWord, count - 1, true),
+                                         made(ReturnTrackWord, count, false)}) {
+        d.raster.FindShadeRange(d.world(), d.reg(), other);
+        EXPECT_EQ(d.raster.ShadeRangeMax(), scannedMax) << other.word() << " " << other.cellCount();
+        EXPECT_EQ(d.raster.ShadeRangeMin(), scannedMin) << other.word() << " " << other.cellCount();
+    }
+
+    // Taken as it is: the range, and the cells the repaint draws.
+    d.raster.FindShadeRange(d.world(), d.reg(), made(ReturnTrackWord, count, true));
+    EXPECT_EQ(d.raster.ShadeRangeMax(), 40.0L);
+    EXPECT_EQ(d.raster.ShadeRangeMin(), -2.0L);
+    for (TCell* c : {&d.cell(5, 0), &d.cell(900 % 202, 900 / 202), &d.cell(7, 7)})
+        c->TrackValue = 1234.5;
+    d.raster.RepaintCells(d.world(), d.reg());
+    EXPECT_EQ(d.world().Cells.look(5, 0).LastDrawnValue, 1234.5);
+    EXPECT_EQ(d.world().Cells.look(900 % 202, 900 / 202).LastDrawnValue, 1234.5);
+    EXPECT_NE(d.world().Cells.look(7, 7).LastDrawnValue, 1234.5) << "a cell the notes do not list";
+
+    // The bounds' start values as a scan has them: 0.1L for the top, and
+    // 99999999999 for the bottom.
+    EmptyCellSurvey low;
+    low.start(ReturnTrackWord, count);
+    low.finish(0.05, 2e11, 0);
+    d.raster.FindShadeRange(d.world(), d.reg(), low);
     EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
     EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
 }
@@ -427,13 +490,20 @@ TEST(WorldRaster, WithoutLayersEveryCallIsSafe)
 // The raster's shortcuts against the plain drawing, pixel for pixel and cell
 // for cell, over whole runs that pass through every view and every way a
 // cell gets drawn.
-class RasterAgainstPlain : public ::testing::TestWithParam<const char*> {};
+// Each with the cell sizes of both kinds and both kernel choices, whose
+// field rescales survey the empty cells for the raster.
+class RasterAgainstPlain : public ::testing::TestWithParam<std::tuple<const char*, GridKernels>> {};
 
 TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
 {
+    const auto [cellSize, kernels] = GetParam();
+    if (!GridKernelsAvailable(kernels))
+        GTEST_SKIP() << "this processor has no AVX-512";
     WorldRaster raster;
     PlainPainter plain;
     Simulation fast(nullptr, 23), slow(nullptr, 23);
+    fast.world.Kernels = kernels;
+    slow.world.Kernels = kernels;
     fast.setPainter(&raster);
     slow.setPainter(&plain);
     const auto both = [&](const auto& action) {
@@ -441,7 +511,7 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
         action(slow);
     };
     both([&](Simulation& s) {
-        s.Register.setText(Ctl::Edit_size, GetParam());
+        s.Register.setText(Ctl::Edit_size, cellSize);
         s.Register.setText(Ctl::E_crAgs, "6");
         s.Register.setChecked(Ctl::CB_migrate, true);
         s.Create();
@@ -528,5 +598,10 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     EXPECT_EQ(fast.StepCount, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(CellSizes, RasterAgainstPlain, ::testing::Values("2", "3"),
-                         [](const auto& info) { return std::string("CellSize") + info.param; });
+INSTANTIATE_TEST_SUITE_P(CellSizes, RasterAgainstPlain,
+                         ::testing::Combine(::testing::Values("2", "3"),
+                                            ::testing::Values(GridKernels::Avx512, GridKernels::Portable)),
+                         [](const auto& info) {
+                             return std::string("CellSize") + std::get<0>(info.param)
+                                 + (std::get<1>(info.param) == GridKernels::Portable ? "Portable" : "");
+                         });
