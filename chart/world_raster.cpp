@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <span>
 
@@ -18,6 +19,12 @@ constexpr double ShadeRangeMinStart = 99999999999.0;
 // Draw codes beyond the land uses.
 constexpr int32_t CodeBlack = 6;
 constexpr int32_t CodeWhite = 7;
+
+// The colour of each draw code, but Empty's, which is a shade and never
+// read here; codes past these are black.
+constexpr uint32_t CodeColours[] = {PixelWhite, PixelNavy,     PixelGreen, PixelLime,
+                                    PixelRed,   PixelHotTrack, PixelBlack, PixelWhite};
+static_assert(std::size(CodeColours) == CodeWhite + 1 && CodeColours[CodeBlack] == PixelBlack);
 
 } // namespace
 
@@ -56,30 +63,16 @@ struct WorldRaster::View {
     // Wins over hide; barriers are never affected by either.
     if (look.AllBlack && cell.LandUse >= Residential)
         code = cell.LandUse == Destination ? CodeWhite : CodeBlack;
-    switch (code) {
-    case Empty: {
+    if (code == Empty) {
         const double v = source == ShadeSource::Track         ? cell.TrackValue
                          : source == ShadeSource::ReturnTrack ? cell.ReturnTrackValue
                                                               : cell.Potential[shownField_];
         look.Shade = cellScale_.shade(v);
         return ShadePixel(look.Shade);
     }
-    case Barrier:
-        return PixelNavy;
-    case Residential:
-        return PixelGreen;
-    case Destination:
-        return PixelLime;
-    case Service:
-        return PixelRed;
-    case Industry:
-        return PixelHotTrack;
-    case CodeWhite:
-        return PixelWhite;
-    default:
-        // CodeBlack, and land-use codes that do not exist.
-        return PixelBlack;
-    }
+    // A table rather than a switch: the land uses of neighbouring cells in
+    // a repaint mix, and a jump on each would often go the wrong way.
+    return uint32_t(code) < std::size(CodeColours) ? CodeColours[code] : PixelBlack;
 }
 
 WorldRaster::WorldRaster(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}

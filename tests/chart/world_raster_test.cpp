@@ -278,6 +278,21 @@ TEST(WorldRaster, LandUseColoursWithHiddenLandUseAndAllBlack)
     EXPECT_EQ(d.pixelOf(20, 20), PixelBlack);
     EXPECT_EQ(d.world().Cells.look(20, 20).Shade, 0);
     EXPECT_EQ(d.pixelOf(30, 30), PixelWhite);
+
+    // Codes that are no land use take the colours of the draw codes beyond
+    // the land uses where they meet them (6 black, 7 white), else black.
+    d.reg().setChecked(Ctl::cb_noDesti, false);
+    d.reg().setChecked(Ctl::Cb_allBlack, false);
+    const int32_t odd[] = {6, 7, 8, 77, -1, std::numeric_limits<int32_t>::min()};
+    const uint32_t oddColour[] = {PixelBlack, PixelWhite, PixelBlack, PixelBlack, PixelBlack, PixelBlack};
+    for (int k = 0; k < 6; ++k) {
+        d.cell(40 + k, 20).LandUse = odd[k];
+        // The opposite of its colour, were it shaded.
+        d.cell(40 + k, 20).TrackValue = oddColour[k] == PixelWhite ? 20 : 0;
+    }
+    d.sim.RepaintAll();
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(hex(d.pixelOf(40 + k, 20)), hex(oddColour[k])) << odd[k];
 }
 
 TEST(WorldRaster, DefaultViewShowsLandUseOnWhiteWithoutTrackMarks)
