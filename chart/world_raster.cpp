@@ -235,7 +235,7 @@ void WorldRaster::ClearAgentLayer()
         std::fill(agentLayer_.pixels.begin(), agentLayer_.pixels.end(), PixelClear);
     else
         for (const Dot& d : dots_)
-            eraseDot(d.x, d.y);
+            putDot(d.x, d.y, PixelClear, PixelClear);
     dots_.clear();
     dotsOverflow_ = false;
     agentClear_ = true;
@@ -284,8 +284,16 @@ void WorldRaster::RedrawAllCells(World& world, const ParamRegister& reg)
 
 void WorldRaster::DrawAgents(const World& world)
 {
+    if (agentLayer_.width == 0)
+        return;
+    const size_t dotLimit = maxDots();
+    bool drawn = false;
     for (const TAgent& agent : world.Agents)
-        DrawAgent(agent);
+        drawn |= drawAgent(agent, dotLimit);
+    if (drawn) {
+        agentClear_ = false;
+        ++version_;
+    }
 }
 
 void WorldRaster::DrawCell(World& world, int x, int y, ShadeSource source, bool hideLandUse)
@@ -309,22 +317,34 @@ void WorldRaster::DrawAgent(const TAgent& agent)
 {
     if (agentLayer_.width == 0)
         return;
+    if (drawAgent(agent, maxDots())) {
+        agentClear_ = false;
+        ++version_;
+    }
+}
+
+// Past one dot for every five pixels, erasing them one by one costs more
+// than clearing the layer.
+size_t WorldRaster::maxDots() const
+{
+    return agentLayer_.pixels.size() / 5;
+}
+
+inline bool WorldRaster::drawAgent(const TAgent& agent, size_t dotLimit)
+{
     const int x = agent.PixelX;
     const int y = agent.PixelY;
     // A dot wholly off the layer draws nothing.
     if (x < -1 || y < -1 || x > agentLayer_.width || y > agentLayer_.height)
-        return;
-    paintDot(x, y, agent.State == Returning ? PixelLime : PixelRed);
+        return false;
+    putDot(x, y, agent.State == Returning ? PixelLime : PixelRed, PixelGrey);
     if (!dotsOverflow_) {
-        // Past one dot for every five pixels, erasing them one by one costs
-        // more than clearing the layer.
-        if (dots_.size() < agentLayer_.pixels.size() / 5)
+        if (dots_.size() < dotLimit)
             dots_.push_back({x, y});
         else
             dotsOverflow_ = true;
     }
-    agentClear_ = false;
-    ++version_;
+    return true;
 }
 
 std::vector<uint32_t> WorldRaster::Compose() const
@@ -491,34 +511,31 @@ void WorldRaster::repaintLandUse(World& world, ShadeSource source, bool hide)
     drawn_.assign(landUse.begin(), landUse.end());
 }
 
-void WorldRaster::paintDot(int x, int y, uint32_t fill)
+// The 3 by 3 ellipse: the centre filled, its four neighbours the outline,
+// the corners untouched. Nearly every dot lies within the layer, and those
+// are put without a test per pixel.
+inline void WorldRaster::putDot(int x, int y, uint32_t fill, uint32_t outline)
 {
     PixelLayer& layer = agentLayer_;
+    const int w = layer.width;
+    if (x >= 1 && y >= 1 && x < w - 1 && y < layer.height - 1) {
+        uint32_t* centre = layer.pixels.data() + size_t(y) * size_t(w) + size_t(x);
+        centre[-w] = outline;
+        centre[-1] = outline;
+        centre[0] = fill;
+        centre[1] = outline;
+        centre[w] = outline;
+        return;
+    }
     const auto put = [&](int px, int py, uint32_t colour) {
-        if (px >= 0 && py >= 0 && px < layer.width && py < layer.height)
-            layer.pixels[size_t(py) * size_t(layer.width) + size_t(px)] = colour;
+        if (px >= 0 && py >= 0 && px < w && py < layer.height)
+            layer.pixels[size_t(py) * size_t(w) + size_t(px)] = colour;
     };
-    // The 3 by 3 ellipse: the centre filled, its four neighbours the outline,
-    // the corners untouched.
-    put(x, y - 1, PixelGrey);
-    put(x - 1, y, PixelGrey);
+    put(x, y - 1, outline);
+    put(x - 1, y, outline);
     put(x, y, fill);
-    put(x + 1, y, PixelGrey);
-    put(x, y + 1, PixelGrey);
-}
-
-void WorldRaster::eraseDot(int x, int y)
-{
-    PixelLayer& layer = agentLayer_;
-    const auto erase = [&](int px, int py) {
-        if (px >= 0 && py >= 0 && px < layer.width && py < layer.height)
-            layer.pixels[size_t(py) * size_t(layer.width) + size_t(px)] = PixelClear;
-    };
-    erase(x, y - 1);
-    erase(x - 1, y);
-    erase(x, y);
-    erase(x + 1, y);
-    erase(x, y + 1);
+    put(x + 1, y, outline);
+    put(x, y + 1, outline);
 }
 
 } // namespace landuse

@@ -175,8 +175,10 @@ private:
     void whitenDrawn(const World& world);
     void drawAll(World& world, ShadeSource source, bool hide);
     void repaintLandUse(World& world, ShadeSource source, bool hide);
-    void paintDot(int x, int y, uint32_t fill);
-    void eraseDot(int x, int y);
+    // Paints the agent's dot and notes it; false when it is off the layer.
+    bool drawAgent(const TAgent& agent, size_t dotLimit);
+    size_t maxDots() const;
+    void putDot(int x, int y, uint32_t fill, uint32_t outline);
 
     int width_;
     int height_;

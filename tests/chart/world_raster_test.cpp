@@ -427,6 +427,57 @@ TEST(WorldRaster, AgentsAreDotsOverTheCellsAndClearingShowsTheCellsAgain)
     EXPECT_EQ(d.raster.version(), cleared) << "clearing a clear layer changes nothing";
 }
 
+TEST(WorldRaster, DotsAtTheLayersEdgesAreCutOffThere)
+{
+    Drawn d;
+    PlainPainter plain;
+    plain.CreateLayers(d.world());
+    World& w = d.world();
+    w.Agents.clear();
+    const int near[] = {-2, -1, 0, 1, 2, 401, 402, 403, 404, 405};
+    for (const int x : near) {
+        for (const int y : near) {
+            TAgent a;
+            a.PixelX = x;
+            a.PixelY = y;
+            a.State = (x + y) % 2 == 0 ? Searching : Returning;
+            w.Agents.push_back(a);
+        }
+    }
+    const auto expectSame = [&](const std::string& what) {
+        ASSERT_EQ(d.raster.AgentLayer().pixels.size(), plain.agentPixels.size());
+        for (size_t i = 0; i < plain.agentPixels.size(); ++i)
+            ASSERT_EQ(d.raster.AgentLayer().pixels[i], plain.agentPixels[i])
+                << what << ": pixel " << i % 404 << ", " << i / 404 << ": " << hex(d.raster.AgentLayer().pixels[i])
+                << " for " << hex(plain.agentPixels[i]);
+    };
+    // One at a time, so that no dot covers what another put wrong, then all.
+    for (const TAgent& a : w.Agents) {
+        d.raster.ClearAgentLayer();
+        plain.ClearAgentLayer();
+        d.raster.DrawAgent(a);
+        plain.DrawAgents(World{{}, {a}});
+        expectSame("the dot at " + std::to_string(a.PixelX) + ", " + std::to_string(a.PixelY));
+        if (HasFatalFailure())
+            return;
+    }
+    d.raster.ClearAgentLayer();
+    plain.ClearAgentLayer();
+    d.raster.DrawAgents(w);
+    plain.DrawAgents(w);
+    expectSame("every dot");
+    d.raster.ClearAgentLayer();
+    EXPECT_EQ(d.raster.AgentLayer().pixels, std::vector<uint32_t>(404 * 404, PixelClear));
+
+    // No dot on the layer: nothing drawn, and the layer stays clear.
+    w.Agents.resize(1);
+    w.Agents[0].PixelX = -2;
+    const uint64_t before = d.raster.version();
+    d.raster.DrawAgents(w);
+    EXPECT_TRUE(d.raster.AgentLayerClear());
+    EXPECT_EQ(d.raster.version(), before);
+}
+
 TEST(WorldRaster, PotentialViewShadesEveryEmptyCellByTheChosenField)
 {
     Drawn d;
