@@ -72,4 +72,24 @@ static void BM_NormalizeRunning(benchmark::State& state)
 }
 BENCHMARK(BM_NormalizeRunning)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// The same with the survey of the empty cells that a painter asks for (the
+// return marks, as the default view shows them): compare with
+// BM_NormalizeRunning.
+static void BM_NormalizeSurveyingRunning(benchmark::State& state)
+{
+    Simulation sim(nullptr, 1);
+    if (!chooseKernels(state, sim))
+        return;
+    runTo300(sim);
+    FieldSurvey fields;
+    fields.clear();
+    EmptyCellSurvey emptyCells;
+    for (auto _ : state) {
+        emptyCells.start(ReturnTrackWord, sim.world.Cells.size());
+        NormalizeFields(sim.world, fields, emptyCells);
+        benchmark::DoNotOptimize(emptyCells.occupied().data());
+    }
+}
+BENCHMARK(BM_NormalizeSurveyingRunning)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK_MAIN();

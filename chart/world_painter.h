@@ -3,6 +3,7 @@
 // simulation runs without one (headless); the raster renderer implements it.
 
 #include "agents/world.h"
+#include "model/empty_cell_survey.h"
 #include "model/register.h"
 
 namespace landuse {
@@ -17,7 +18,16 @@ public:
     virtual void CreateLayers(const World& world) = 0;
     // The world is being freed: the layers go with it.
     virtual void FreeLayers() = 0;
+    // The cell word (model/range_scan.h) whose bounds over the empty cells
+    // FindShadeRange takes in the view that `reg` sets.
+    virtual int ShadeWord(const ParamRegister& reg) const = 0;
     virtual void FindShadeRange(World& world, const ParamRegister& reg) = 0;
+    // The same from a survey of ShadeWord(reg) over the world's cells as
+    // they are now. A painter that does not use it scans.
+    virtual void FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& /*emptyCells*/)
+    {
+        FindShadeRange(world, reg);
+    }
     virtual void ClearAgentLayer() = 0;
     virtual void RepaintCells(World& world, const ParamRegister& reg) = 0;
     virtual void RedrawAllCells(World& world, const ParamRegister& reg) = 0;

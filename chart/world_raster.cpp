@@ -1,7 +1,10 @@
 #include "chart/world_raster.h"
 
+#include "model/range_scan.h"
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <span>
 
@@ -16,6 +19,12 @@ constexpr double ShadeRangeMinStart = 99999999999.0;
 // Draw codes beyond the land uses.
 constexpr int32_t CodeBlack = 6;
 constexpr int32_t CodeWhite = 7;
+
+// The colour of each draw code, but Empty's, which is a shade and never
+// read here; codes past these are black.
+constexpr uint32_t CodeColours[] = {PixelWhite, PixelNavy,     PixelGreen, PixelLime,
+                                    PixelRed,   PixelHotTrack, PixelBlack, PixelWhite};
+static_assert(std::size(CodeColours) == CodeWhite + 1 && CodeColours[CodeBlack] == PixelBlack);
 
 } // namespace
 
@@ -54,30 +63,16 @@ struct WorldRaster::View {
     // Wins over hide; barriers are never affected by either.
     if (look.AllBlack && cell.LandUse >= Residential)
         code = cell.LandUse == Destination ? CodeWhite : CodeBlack;
-    switch (code) {
-    case Empty: {
+    if (code == Empty) {
         const double v = source == ShadeSource::Track         ? cell.TrackValue
                          : source == ShadeSource::ReturnTrack ? cell.ReturnTrackValue
                                                               : cell.Potential[shownField_];
         look.Shade = cellScale_.shade(v);
         return ShadePixel(look.Shade);
     }
-    case Barrier:
-        return PixelNavy;
-    case Residential:
-        return PixelGreen;
-    case Destination:
-        return PixelLime;
-    case Service:
-        return PixelRed;
-    case Industry:
-        return PixelHotTrack;
-    case CodeWhite:
-        return PixelWhite;
-    default:
-        // CodeBlack, and land-use codes that do not exist.
-        return PixelBlack;
-    }
+    // A table rather than a switch: the land uses of neighbouring cells in
+    // a repaint mix, and a jump on each would often go the wrong way.
+    return uint32_t(code) < std::size(CodeColours) ? CodeColours[code] : PixelBlack;
 }
 
 WorldRaster::WorldRaster(int width, int height) : width_(std::max(width, 0)), height_(std::max(height, 0)) {}
@@ -130,11 +125,51 @@ bool WorldRaster::fits(const World& world) const
     return cellLayer_.width > 0 && world.Cells.countX() == countX_ && world.Cells.countY() == countY_;
 }
 
-void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
+int32_t WorldRaster::fieldOf(const ParamRegister& reg) const
 {
     const int item = reg.itemIndex(Ctl::CB_FieldNr);
-    if (item >= 0 && item <= 2)
-        shownField_ = item;
+    return item >= 0 && item <= 2 ? item : shownField_;
+}
+
+int WorldRaster::ShadeWord(const ParamRegister& reg) const
+{
+    switch (View(reg).source()) {
+    case ShadeSource::Track:
+        return TrackWord;
+    case ShadeSource::ReturnTrack:
+        return ReturnTrackWord;
+    case ShadeSource::Potential:
+        break;
+    }
+    return fieldOf(reg);
+}
+
+void WorldRaster::setRange(double hi, double lo)
+{
+    rangeMax_ = (long double)hi > ShadeRangeMaxStart ? (long double)hi : ShadeRangeMaxStart;
+    rangeMin_ = lo < ShadeRangeMinStart ? lo : ShadeRangeMinStart;
+}
+
+void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& emptyCells)
+{
+    const size_t count = world.Cells.size();
+    if (!emptyCells.taken() || emptyCells.word() != ShadeWord(reg) || emptyCells.cellCount() != count) {
+        FindShadeRange(world, reg);
+        return;
+    }
+    shownField_ = fieldOf(reg);
+    const std::span<const uint32_t> occupied = emptyCells.occupied();
+    if (landUse_.size() != count)
+        landUse_.assign(count, 0);
+    landUseFirst_ = count - occupied.size();
+    std::copy(occupied.begin(), occupied.end(), landUse_.begin() + std::ptrdiff_t(landUseFirst_));
+    setRange(emptyCells.high(), emptyCells.low());
+    notedWorld_ = &world;
+}
+
+void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
+{
+    shownField_ = fieldOf(reg);
     const View view(reg);
     const ShadeSource source = view.source();
     const TCell* cells = world.Cells.data();
@@ -145,8 +180,8 @@ void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
     // bounds do not depend on the order of the cells (but for the sign of a
     // zero minimum, which shades nothing differently), so four chains of
     // compares share the cells rather than wait on one. The scan runs from
-    // the last cell back: the field rescale has just passed over the grid
-    // from the first, so its end is still in the cache.
+    // the last cell back, which is where a pass over the grid from the first
+    // leaves the cache warm.
     constexpr int Chains = 4;
     double hi[Chains], lo[Chains];
     std::fill_n(hi, Chains, -std::numeric_limits<double>::infinity());
@@ -188,8 +223,7 @@ void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
         hi[0] = hi[chain] > hi[0] ? hi[chain] : hi[0];
         lo[0] = lo[chain] < lo[0] ? lo[chain] : lo[0];
     }
-    rangeMax_ = (long double)hi[0] > ShadeRangeMaxStart ? (long double)hi[0] : ShadeRangeMaxStart;
-    rangeMin_ = lo[0];
+    setRange(hi[0], lo[0]);
     notedWorld_ = &world;
 }
 
@@ -201,7 +235,7 @@ void WorldRaster::ClearAgentLayer()
         std::fill(agentLayer_.pixels.begin(), agentLayer_.pixels.end(), PixelClear);
     else
         for (const Dot& d : dots_)
-            eraseDot(d.x, d.y);
+            putDot(d.x, d.y, PixelClear, PixelClear);
     dots_.clear();
     dotsOverflow_ = false;
     agentClear_ = true;
@@ -250,8 +284,16 @@ void WorldRaster::RedrawAllCells(World& world, const ParamRegister& reg)
 
 void WorldRaster::DrawAgents(const World& world)
 {
+    if (agentLayer_.width == 0)
+        return;
+    const size_t dotLimit = maxDots();
+    bool drawn = false;
     for (const TAgent& agent : world.Agents)
-        DrawAgent(agent);
+        drawn |= drawAgent(agent, dotLimit);
+    if (drawn) {
+        agentClear_ = false;
+        ++version_;
+    }
 }
 
 void WorldRaster::DrawCell(World& world, int x, int y, ShadeSource source, bool hideLandUse)
@@ -275,22 +317,34 @@ void WorldRaster::DrawAgent(const TAgent& agent)
 {
     if (agentLayer_.width == 0)
         return;
+    if (drawAgent(agent, maxDots())) {
+        agentClear_ = false;
+        ++version_;
+    }
+}
+
+// Past one dot for every five pixels, erasing them one by one costs more
+// than clearing the layer.
+size_t WorldRaster::maxDots() const
+{
+    return agentLayer_.pixels.size() / 5;
+}
+
+inline bool WorldRaster::drawAgent(const TAgent& agent, size_t dotLimit)
+{
     const int x = agent.PixelX;
     const int y = agent.PixelY;
     // A dot wholly off the layer draws nothing.
     if (x < -1 || y < -1 || x > agentLayer_.width || y > agentLayer_.height)
-        return;
-    paintDot(x, y, agent.State == Returning ? PixelLime : PixelRed);
+        return false;
+    putDot(x, y, agent.State == Returning ? PixelLime : PixelRed, PixelGrey);
     if (!dotsOverflow_) {
-        // Past one dot for every five pixels, erasing them one by one costs
-        // more than clearing the layer.
-        if (dots_.size() < agentLayer_.pixels.size() / 5)
+        if (dots_.size() < dotLimit)
             dots_.push_back({x, y});
         else
             dotsOverflow_ = true;
     }
-    agentClear_ = false;
-    ++version_;
+    return true;
 }
 
 std::vector<uint32_t> WorldRaster::Compose() const
@@ -457,34 +511,31 @@ void WorldRaster::repaintLandUse(World& world, ShadeSource source, bool hide)
     drawn_.assign(landUse.begin(), landUse.end());
 }
 
-void WorldRaster::paintDot(int x, int y, uint32_t fill)
+// The 3 by 3 ellipse: the centre filled, its four neighbours the outline,
+// the corners untouched. Nearly every dot lies within the layer, and those
+// are put without a test per pixel.
+inline void WorldRaster::putDot(int x, int y, uint32_t fill, uint32_t outline)
 {
     PixelLayer& layer = agentLayer_;
+    const int w = layer.width;
+    if (x >= 1 && y >= 1 && x < w - 1 && y < layer.height - 1) {
+        uint32_t* centre = layer.pixels.data() + size_t(y) * size_t(w) + size_t(x);
+        centre[-w] = outline;
+        centre[-1] = outline;
+        centre[0] = fill;
+        centre[1] = outline;
+        centre[w] = outline;
+        return;
+    }
     const auto put = [&](int px, int py, uint32_t colour) {
-        if (px >= 0 && py >= 0 && px < layer.width && py < layer.height)
-            layer.pixels[size_t(py) * size_t(layer.width) + size_t(px)] = colour;
+        if (px >= 0 && py >= 0 && px < w && py < layer.height)
+            layer.pixels[size_t(py) * size_t(w) + size_t(px)] = colour;
     };
-    // The 3 by 3 ellipse: the centre filled, its four neighbours the outline,
-    // the corners untouched.
-    put(x, y - 1, PixelGrey);
-    put(x - 1, y, PixelGrey);
+    put(x, y - 1, outline);
+    put(x - 1, y, outline);
     put(x, y, fill);
-    put(x + 1, y, PixelGrey);
-    put(x, y + 1, PixelGrey);
-}
-
-void WorldRaster::eraseDot(int x, int y)
-{
-    PixelLayer& layer = agentLayer_;
-    const auto erase = [&](int px, int py) {
-        if (px >= 0 && py >= 0 && px < layer.width && py < layer.height)
-            layer.pixels[size_t(py) * size_t(layer.width) + size_t(px)] = PixelClear;
-    };
-    erase(x, y - 1);
-    erase(x - 1, y);
-    erase(x, y);
-    erase(x + 1, y);
-    erase(x, y + 1);
+    put(x + 1, y, outline);
+    put(x, y + 1, outline);
 }
 
 } // namespace landuse

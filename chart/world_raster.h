@@ -108,11 +108,16 @@ public:
 
     void CreateLayers(const World& world) override;
     void FreeLayers() override;
+    int ShadeWord(const ParamRegister& reg) const override;
     // Also notes the cells with land use for a RepaintCells that follows it
     // with nothing but ClearAgentLayer and DrawAgents between them, as in the
     // step and at setup; the cells must not change in between. Any other
     // call drops the notes, and the repaint then looks at every cell.
     void FindShadeRange(World& world, const ParamRegister& reg) override;
+    // The same without a pass over the grid, from a survey taken of the
+    // cells as they are now (scans when it is not of ShadeWord(reg) over
+    // this world's cells).
+    void FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& emptyCells) override;
     void ClearAgentLayer() override;
     void RepaintCells(World& world, const ParamRegister& reg) override;
     void RedrawAllCells(World& world, const ParamRegister& reg) override;
@@ -151,6 +156,13 @@ public:
 private:
     struct View;
 
+    // The field the potential view shows: CB_FieldNr's item, or the last
+    // one when it names none.
+    int32_t fieldOf(const ParamRegister& reg) const;
+    // The range from the bounds over the empty cells, taken from -infinity
+    // and infinity.
+    void setRange(double hi, double lo);
+
     // Whether the layers were made for this world's grid.
     bool fits(const World& world) const;
     // Draws cell i as DrawCell does: its colour, Shade, LastDrawnValue; paints
@@ -163,8 +175,10 @@ private:
     void whitenDrawn(const World& world);
     void drawAll(World& world, ShadeSource source, bool hide);
     void repaintLandUse(World& world, ShadeSource source, bool hide);
-    void paintDot(int x, int y, uint32_t fill);
-    void eraseDot(int x, int y);
+    // Paints the agent's dot and notes it; false when it is off the layer.
+    bool drawAgent(const TAgent& agent, size_t dotLimit);
+    size_t maxDots() const;
+    void putDot(int x, int y, uint32_t fill, uint32_t outline);
 
     int width_;
     int height_;

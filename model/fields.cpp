@@ -6,7 +6,8 @@ namespace landuse {
 
 namespace {
 
-void rescale(Grid& grid, const GridKernelTable& kernels, const double hi[3], const double low[3])
+void rescale(Grid& grid, const GridKernelTable& kernels, const double hi[3], const double low[3],
+             EmptyCellSurvey* empty)
 {
     double lo[3], f[3];
     for (int k = 0; k < 3; ++k) {
@@ -18,7 +19,19 @@ void rescale(Grid& grid, const GridKernelTable& kernels, const double hi[3], con
             lo[k] = 0.0;
         }
     }
-    kernels.rescaleFields(grid.Cells.data(), grid.Cells.size(), lo, f);
+    if (empty && empty->word() >= 0 && empty->cellCount() == grid.Cells.size())
+        kernels.rescaleFieldsSurveying(grid.Cells.data(), grid.Cells.size(), lo, f, *empty);
+    else
+        kernels.rescaleFields(grid.Cells.data(), grid.Cells.size(), lo, f);
+}
+
+void normalizeSurveyed(Grid& grid, const FieldSurvey& survey, EmptyCellSurvey* empty)
+{
+    const GridKernelTable& kernels = GridKernelsOf(grid);
+    double hi[3], lo[3];
+    if (!survey.currentBounds(hi, lo))
+        kernels.fieldBounds(grid.Cells.data(), grid.Cells.size(), hi, lo);
+    rescale(grid, kernels, hi, lo, empty);
 }
 
 } // namespace
@@ -28,16 +41,17 @@ void NormalizeFields(Grid& grid)
     const GridKernelTable& kernels = GridKernelsOf(grid);
     double hi[3], lo[3];
     kernels.fieldBounds(grid.Cells.data(), grid.Cells.size(), hi, lo);
-    rescale(grid, kernels, hi, lo);
+    rescale(grid, kernels, hi, lo, nullptr);
 }
 
 void NormalizeFields(Grid& grid, const FieldSurvey& survey)
 {
-    const GridKernelTable& kernels = GridKernelsOf(grid);
-    double hi[3], lo[3];
-    if (!survey.currentBounds(hi, lo))
-        kernels.fieldBounds(grid.Cells.data(), grid.Cells.size(), hi, lo);
-    rescale(grid, kernels, hi, lo);
+    normalizeSurveyed(grid, survey, nullptr);
+}
+
+void NormalizeFields(Grid& grid, const FieldSurvey& survey, EmptyCellSurvey& empty)
+{
+    normalizeSurveyed(grid, survey, &empty);
 }
 
 } // namespace landuse

@@ -3,6 +3,7 @@
 // processor, as one table per kernel choice. A pass looks its table up once;
 // every entry gives the same bits in every table.
 
+#include "model/empty_cell_survey.h"
 #include "model/grid.h"
 
 #include <cstddef>
@@ -39,6 +40,10 @@ struct GridKernelTable {
     void (*fieldBounds)(const TCell* cells, size_t count, double hi[3], double lo[3]);
     // Potential[k] = (Potential[k] - lo[k]) * f[k] on every cell.
     void (*rescaleFields)(TCell* cells, size_t count, const double lo[3], const double f[3]);
+    // The same, and the survey that `empty` asks for, of the cells as the
+    // rescale leaves them; its word is surveyable and its count is `count`.
+    void (*rescaleFieldsSurveying)(TCell* cells, size_t count, const double lo[3], const double f[3],
+                                   EmptyCellSurvey& empty);
     // Bounds of TrackValue ([0]) and ReturnTrackValue ([1]) the same way,
     // from TrackHiStart and TrackLoStart.
     void (*trackBounds)(const TCell* cells, size_t count, double hi[2], double lo[2]);

@@ -9,6 +9,8 @@
 
 #include <immintrin.h>
 
+#include <limits>
+
 #define LANDUSE_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
 
 namespace landuse {
@@ -461,6 +463,135 @@ LANDUSE_AVX512 void rescaleFieldsAvx512(TCell* cells, size_t count, const double
     rescaleFieldBlock(q, part, loLanes, fLanes);
 }
 
+// The field rescale that also takes an empty-cell survey. Two permutes
+// gather the surveyed word of a block's four cells into lanes 0..3 and
+// their LandUse words into lanes 4..7, after the rescale, so that the
+// cells' emptiness masks the bounds lane for lane.
+struct EmptyLanes {
+    __m512i pickA; // from the first two vectors of a block
+    __m512i pickB; // from that and the third
+    __m512d hi;
+    __m512d lo;
+    uint32_t* occupied;
+    size_t occupiedCount;
+
+    LANDUSE_AVX512 explicit EmptyLanes(EmptyCellSurvey& empty)
+        : hi(_mm512_set1_pd(-std::numeric_limits<double>::infinity())),
+          lo(_mm512_set1_pd(std::numeric_limits<double>::infinity())), occupied(empty.occupiedRoom()),
+          occupiedCount(0)
+    {
+        long long a[8], b[8];
+        for (int l = 0; l < 8; ++l) {
+            const int flat = l < 4 ? CellWords * l + empty.word() : CellWords * (l - 4) + CellWords - 1;
+            a[l] = flat < 16 ? flat : 0;
+            b[l] = flat < 16 ? l : 8 + (flat - 16);
+        }
+        pickA = _mm512_loadu_si512(a);
+        pickB = _mm512_loadu_si512(b);
+    }
+
+    // Adds the empty ones among the cells of a block given by `cells` (bit c
+    // for cell c), rescaled in v0..v2, to the bounds; returns the others.
+    LANDUSE_AVX512 unsigned add(__m512d v0, __m512d v1, __m512d v2, unsigned cells)
+    {
+        const __m512d w = _mm512_permutex2var_pd(_mm512_permutex2var_pd(v0, pickA, v1), pickB, v2);
+        // LandUse is the low half of the word it shares with AgentCount.
+        const unsigned taken =
+            unsigned(_mm512_mask_test_epi64_mask(0xf0, _mm512_castpd_si512(w), _mm512_set1_epi64(0xffffffff))) >> 4
+            & cells;
+        const __mmask8 free = __mmask8(~taken & cells);
+        hi = _mm512_mask_max_pd(hi, free, w, hi);
+        lo = _mm512_mask_min_pd(lo, free, w, lo);
+        return taken;
+    }
+
+    // Lists the taken cells of a whole block whose first cell is `first`.
+    // Without a branch, which would often go the wrong way at the edges of
+    // built-up land: four places are written, and they lie within the room,
+    // since at most `first` cells are listed before them.
+    LANDUSE_AVX512 void listWhole(unsigned taken, uint32_t first)
+    {
+        const __m128i index = _mm_add_epi32(_mm_set1_epi32(int(first)), _mm_setr_epi32(0, 1, 2, 3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(occupied + occupiedCount),
+                         _mm_maskz_compress_epi32(__mmask8(taken), index));
+        occupiedCount += size_t(__builtin_popcount(taken));
+    }
+
+    // The same for a block cut short, one by one.
+    void listPart(unsigned taken, uint32_t first)
+    {
+        for (; taken != 0; taken &= taken - 1)
+            occupied[occupiedCount++] = first + uint32_t(__builtin_ctz(taken));
+    }
+
+    LANDUSE_AVX512 void finish(EmptyCellSurvey& empty) const
+    {
+        double h[8], l[8];
+        _mm512_storeu_pd(h, hi);
+        _mm512_storeu_pd(l, lo);
+        double high = h[0], low = l[0];
+        for (int lane = 1; lane < 4; ++lane) {
+            high = h[lane] > high ? h[lane] : high;
+            low = l[lane] < low ? l[lane] : low;
+        }
+        empty.finish(high, low, occupiedCount);
+    }
+};
+
+// A block of up to four cells at q, `cells` of them (0 to 4), rescaled and
+// surveyed.
+LANDUSE_AVX512 inline void rescaleSurveyPart(double* q, size_t cells, const __mmask8 lanes[3], const __m512d lo[3],
+                                             const __m512d f[3], EmptyLanes& e, uint32_t first)
+{
+    __m512d v[3];
+    for (int j = 0; j < 3; ++j) {
+        const __mmask8 tail = __mmask8(BlockTail(j, cells));
+        const __mmask8 m = __mmask8(lanes[j] & tail);
+        v[j] = _mm512_maskz_loadu_pd(tail, q + 8 * j);
+        v[j] = _mm512_mask_mul_pd(v[j], m, _mm512_maskz_sub_pd(m, v[j], lo[j]), f[j]);
+        _mm512_mask_storeu_pd(q + 8 * j, m, v[j]);
+    }
+    e.listPart(e.add(v[0], v[1], v[2], (1u << cells) - 1u), first);
+}
+
+// A whole block is stored whole, the other words as they were loaded.
+LANDUSE_AVX512 inline void rescaleSurveyBlock(double* q, const __mmask8 lanes[3], const __m512d lo[3],
+                                              const __m512d f[3], EmptyLanes& e, uint32_t first)
+{
+    __m512d v[3];
+    for (int j = 0; j < 3; ++j) {
+        v[j] = _mm512_loadu_pd(q + 8 * j);
+        v[j] = _mm512_mask_mul_pd(v[j], lanes[j], _mm512_maskz_sub_pd(lanes[j], v[j], lo[j]), f[j]);
+        _mm512_storeu_pd(q + 8 * j, v[j]);
+    }
+    e.listWhole(e.add(v[0], v[1], v[2], 0xfu), first);
+}
+
+LANDUSE_AVX512 void rescaleFieldsSurveyingAvx512(TCell* cells, size_t count, const double lo[3], const double f[3],
+                                                 EmptyCellSurvey& empty)
+{
+    const double loWord[CellWords] = {lo[0], lo[1], lo[2], 0, 0, 0};
+    const double fWord[CellWords] = {f[0], f[1], f[2], 1, 1, 1};
+    __m512d loLanes[3], fLanes[3];
+    __mmask8 lanes[3];
+    for (int j = 0; j < 3; ++j) {
+        loLanes[j] = BlockConstants(j, loWord);
+        fLanes[j] = BlockConstants(j, fWord);
+        lanes[j] = __mmask8(BlockLanes(j, 0b111));
+    }
+    EmptyLanes e(empty);
+    const size_t head = BlockHead(cells, count);
+    rescaleSurveyPart(reinterpret_cast<double*>(cells), head, lanes, loLanes, fLanes, e, 0);
+    double* q = reinterpret_cast<double*>(cells + head);
+    const size_t blocks = (count - head) / 4;
+    for (size_t b = 0; b < blocks; ++b, q += 24) {
+        PrefetchBlock(cells + head, b, blocks);
+        rescaleSurveyBlock(q, lanes, loLanes, fLanes, e, uint32_t(head + 4 * b));
+    }
+    rescaleSurveyPart(q, (count - head) % 4, lanes, loLanes, fLanes, e, uint32_t(head + 4 * blocks));
+    e.finish(empty);
+}
+
 struct RescaleLanes {
     __mmask8 words[3]; // the lanes of the cells the block covers
     __mmask8 track[3]; // track marks among them
@@ -535,8 +666,15 @@ bool cpuHasAvx512()
 }
 
 constexpr GridKernelTable Avx512 = {
-    loadRowAvx512,     sumsAvx512,          listInexactAvx512, surveyRowAvx512,
-    fieldBoundsAvx512, rescaleFieldsAvx512, trackBoundsAvx512, rescaleTracksAvx512,
+    loadRowAvx512,
+    sumsAvx512,
+    listInexactAvx512,
+    surveyRowAvx512,
+    fieldBoundsAvx512,
+    rescaleFieldsAvx512,
+    rescaleFieldsSurveyingAvx512,
+    trackBoundsAvx512,
+    rescaleTracksAvx512,
 };
 
 } // namespace

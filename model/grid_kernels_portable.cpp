@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace landuse {
 
@@ -182,6 +183,46 @@ void rescaleFieldsPortable(TCell* cells, size_t count, const double lo[3], const
             cells[i].Potential[k] = (cells[i].Potential[k] - lo[k]) * f[k];
 }
 
+// Without a branch on the land use, which mixes along a row: a cell that is
+// not empty offers the bounds' start values, which never enter, and writes
+// its index where the next one goes unless it counts. Two chains of
+// compares, for even and odd cells, as in RangeScan.
+void rescaleFieldsSurveyingPortable(TCell* cells, size_t count, const double lo[3], const double f[3],
+                                    EmptyCellSurvey& empty)
+{
+    constexpr double Inf = std::numeric_limits<double>::infinity();
+    // Copies, which the stores into the cells cannot touch.
+    const double l0 = lo[0], l1 = lo[1], l2 = lo[2];
+    const double f0 = f[0], f1 = f[1], f2 = f[2];
+    const int word = empty.word();
+    uint32_t* occupied = empty.occupiedRoom();
+    size_t occupiedCount = 0;
+    double hi[2] = {-Inf, -Inf};
+    double low[2] = {Inf, Inf};
+    const auto add = [&](size_t i, int h) {
+        TCell& cell = cells[i];
+        cell.Potential[0] = (cell.Potential[0] - l0) * f0;
+        cell.Potential[1] = (cell.Potential[1] - l1) * f1;
+        cell.Potential[2] = (cell.Potential[2] - l2) * f2;
+        const bool free = cell.LandUse == Empty;
+        const double v = cellWord(cell, word);
+        const double up = free ? v : -Inf;
+        const double down = free ? v : Inf;
+        hi[h] = up > hi[h] ? up : hi[h];
+        low[h] = down < low[h] ? down : low[h];
+        occupied[occupiedCount] = uint32_t(i);
+        occupiedCount += free ? 0 : 1;
+    };
+    size_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        add(i, 0);
+        add(i + 1, 1);
+    }
+    if (i < count)
+        add(i, 0);
+    empty.finish(hi[1] > hi[0] ? hi[1] : hi[0], low[1] < low[0] ? low[1] : low[0], occupiedCount);
+}
+
 void trackBoundsPortable(const TCell* cells, size_t count, double hi[2], double lo[2])
 {
     RangeScan track(TrackHiStart, TrackLoStart);
@@ -215,8 +256,15 @@ void rescaleTracksPortable(TCell* cells, size_t count, const TrackScale& s)
 }
 
 constexpr GridKernelTable Portable = {
-    loadRowPortable,     sumsPortable,          listInexactPortable, surveyRowPortable,
-    fieldBoundsPortable, rescaleFieldsPortable, trackBoundsPortable, rescaleTracksPortable,
+    loadRowPortable,
+    sumsPortable,
+    listInexactPortable,
+    surveyRowPortable,
+    fieldBoundsPortable,
+    rescaleFieldsPortable,
+    rescaleFieldsSurveyingPortable,
+    trackBoundsPortable,
+    rescaleTracksPortable,
 };
 
 } // namespace

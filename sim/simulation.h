@@ -10,6 +10,7 @@
 #include "analysis/tile.h"
 #include "chart/chart.h"
 #include "chart/world_painter.h"
+#include "model/empty_cell_survey.h"
 #include "model/field_survey.h"
 #include "model/random.h"
 #include "model/register.h"
@@ -132,6 +133,7 @@ private:
     TickClock clock_;
     CellChanged cellChanged_;
     FieldSurvey survey_; // one step's notes on the fields, kept to reuse its memory
+    EmptyCellSurvey emptyCells_; // the field rescale's notes for the painter, the same way
     bool worldBuilt_ = false;
 };
 

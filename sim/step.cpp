@@ -48,11 +48,19 @@ void Simulation::stepPhases()
     // passes the maximum.
     if (maxAgents() > int64_t(world.Agents.size()))
         CreateAgents({world, WeightTable, Rng, cellChanged_, &survey}, counts);
-    NormalizeFields(world, survey);
+    // The rescale visits every cell after the growth, so it also notes what
+    // the painter's FindShadeRange would scan for; no cell changes between
+    // the two.
+    if (painter_) {
+        emptyCells_.start(painter_->ShadeWord(Register), world.Cells.size());
+        NormalizeFields(world, survey, emptyCells_);
+    } else {
+        NormalizeFields(world, survey);
+    }
 
     // The picture shows the world before the agents move.
     if (painter_) {
-        painter_->FindShadeRange(world, Register);
+        painter_->FindShadeRange(world, Register, emptyCells_);
         painter_->ClearAgentLayer();
         painter_->RepaintCells(world, Register);
         if (Register.checked(Ctl::CB_showAg))

@@ -14,6 +14,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 
 using namespace landuse;
 using landuse::test::PlainPainter;
@@ -182,6 +183,68 @@ TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
     EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
 }
 
+TEST(WorldRaster, ShadeWordIsTheWordTheRangeIsTakenOf)
+{
+    Drawn d;
+    EXPECT_EQ(d.raster.ShadeWord(d.reg()), ReturnTrackWord);
+    d.reg().setChecked(Ctl::CB_showAB, false);
+    EXPECT_EQ(d.raster.ShadeWord(d.reg()), TrackWord);
+    d.reg().setChecked(Ctl::CB_potField, true);
+    for (int field = 0; field < 3; ++field) {
+        d.reg().setItemIndex(Ctl::CB_FieldNr, field);
+        EXPECT_EQ(d.raster.ShadeWord(d.reg()), field);
+    }
+}
+
+TEST(WorldRaster, ShadeRangeAndNotesFromASurveyOfTheShownWordElseFromAScan)
+{
+    Drawn d;
+    for (int i = 0; i < 20; ++i)
+        d.sim.Step();
+    const size_t count = d.world().Cells.size();
+    // A survey that no scan of this world would find, listing two cells.
+    const auto made = [&](int word, size_t cells, bool taken) {
+        EmptyCellSurvey s;
+        s.start(word, cells);
+        s.occupiedRoom()[0] = 5;
+        s.occupiedRoom()[1] = 900;
+        if (taken)
+            s.finish(40.0, -2.0, 2);
+        return s;
+    };
+    d.raster.FindShadeRange(d.world(), d.reg());
+    const long double scannedMax = d.raster.ShadeRangeMax();
+    const long double scannedMin = d.raster.ShadeRangeMin();
+    ASSERT_NE(scannedMax, 40.0L);
+
+    for (const EmptyCellSurvey& other : {made(TrackWord, count, true), made(ReturnTrackWord, count - 1, true),
+                                         made(ReturnTrackWord, count, false)}) {
+        d.raster.FindShadeRange(d.world(), d.reg(), other);
+        EXPECT_EQ(d.raster.ShadeRangeMax(), scannedMax) << other.word() << " " << other.cellCount();
+        EXPECT_EQ(d.raster.ShadeRangeMin(), scannedMin) << other.word() << " " << other.cellCount();
+    }
+
+    // Taken as it is: the range, and the cells the repaint draws.
+    d.raster.FindShadeRange(d.world(), d.reg(), made(ReturnTrackWord, count, true));
+    EXPECT_EQ(d.raster.ShadeRangeMax(), 40.0L);
+    EXPECT_EQ(d.raster.ShadeRangeMin(), -2.0L);
+    for (TCell* c : {&d.cell(5, 0), &d.cell(900 % 202, 900 / 202), &d.cell(7, 7)})
+        c->TrackValue = 1234.5;
+    d.raster.RepaintCells(d.world(), d.reg());
+    EXPECT_EQ(d.world().Cells.look(5, 0).LastDrawnValue, 1234.5);
+    EXPECT_EQ(d.world().Cells.look(900 % 202, 900 / 202).LastDrawnValue, 1234.5);
+    EXPECT_NE(d.world().Cells.look(7, 7).LastDrawnValue, 1234.5) << "a cell the notes do not list";
+
+    // The bounds' start values as a scan has them: 0.1L for the top, and
+    // 99999999999 for the bottom.
+    EmptyCellSurvey low;
+    low.start(ReturnTrackWord, count);
+    low.finish(0.05, 2e11, 0);
+    d.raster.FindShadeRange(d.world(), d.reg(), low);
+    EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
+    EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
+}
+
 TEST(WorldRaster, LandUseColoursWithHiddenLandUseAndAllBlack)
 {
     Drawn d;
@@ -215,6 +278,21 @@ TEST(WorldRaster, LandUseColoursWithHiddenLandUseAndAllBlack)
     EXPECT_EQ(d.pixelOf(20, 20), PixelBlack);
     EXPECT_EQ(d.world().Cells.look(20, 20).Shade, 0);
     EXPECT_EQ(d.pixelOf(30, 30), PixelWhite);
+
+    // Codes that are no land use take the colours of the draw codes beyond
+    // the land uses where they meet them (6 black, 7 white), else black.
+    d.reg().setChecked(Ctl::cb_noDesti, false);
+    d.reg().setChecked(Ctl::Cb_allBlack, false);
+    const int32_t odd[] = {6, 7, 8, 77, -1, std::numeric_limits<int32_t>::min()};
+    const uint32_t oddColour[] = {PixelBlack, PixelWhite, PixelBlack, PixelBlack, PixelBlack, PixelBlack};
+    for (int k = 0; k < 6; ++k) {
+        d.cell(40 + k, 20).LandUse = odd[k];
+        // The opposite of its colour, were it shaded.
+        d.cell(40 + k, 20).TrackValue = oddColour[k] == PixelWhite ? 20 : 0;
+    }
+    d.sim.RepaintAll();
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(hex(d.pixelOf(40 + k, 20)), hex(oddColour[k])) << odd[k];
 }
 
 TEST(WorldRaster, DefaultViewShowsLandUseOnWhiteWithoutTrackMarks)
@@ -349,6 +427,57 @@ TEST(WorldRaster, AgentsAreDotsOverTheCellsAndClearingShowsTheCellsAgain)
     EXPECT_EQ(d.raster.version(), cleared) << "clearing a clear layer changes nothing";
 }
 
+TEST(WorldRaster, DotsAtTheLayersEdgesAreCutOffThere)
+{
+    Drawn d;
+    PlainPainter plain;
+    plain.CreateLayers(d.world());
+    World& w = d.world();
+    w.Agents.clear();
+    const int near[] = {-2, -1, 0, 1, 2, 401, 402, 403, 404, 405};
+    for (const int x : near) {
+        for (const int y : near) {
+            TAgent a;
+            a.PixelX = x;
+            a.PixelY = y;
+            a.State = (x + y) % 2 == 0 ? Searching : Returning;
+            w.Agents.push_back(a);
+        }
+    }
+    const auto expectSame = [&](const std::string& what) {
+        ASSERT_EQ(d.raster.AgentLayer().pixels.size(), plain.agentPixels.size());
+        for (size_t i = 0; i < plain.agentPixels.size(); ++i)
+            ASSERT_EQ(d.raster.AgentLayer().pixels[i], plain.agentPixels[i])
+                << what << ": pixel " << i % 404 << ", " << i / 404 << ": " << hex(d.raster.AgentLayer().pixels[i])
+                << " for " << hex(plain.agentPixels[i]);
+    };
+    // One at a time, so that no dot covers what another put wrong, then all.
+    for (const TAgent& a : w.Agents) {
+        d.raster.ClearAgentLayer();
+        plain.ClearAgentLayer();
+        d.raster.DrawAgent(a);
+        plain.DrawAgents(World{{}, {a}});
+        expectSame("the dot at " + std::to_string(a.PixelX) + ", " + std::to_string(a.PixelY));
+        if (HasFatalFailure())
+            return;
+    }
+    d.raster.ClearAgentLayer();
+    plain.ClearAgentLayer();
+    d.raster.DrawAgents(w);
+    plain.DrawAgents(w);
+    expectSame("every dot");
+    d.raster.ClearAgentLayer();
+    EXPECT_EQ(d.raster.AgentLayer().pixels, std::vector<uint32_t>(404 * 404, PixelClear));
+
+    // No dot on the layer: nothing drawn, and the layer stays clear.
+    w.Agents.resize(1);
+    w.Agents[0].PixelX = -2;
+    const uint64_t before = d.raster.version();
+    d.raster.DrawAgents(w);
+    EXPECT_TRUE(d.raster.AgentLayerClear());
+    EXPECT_EQ(d.raster.version(), before);
+}
+
 TEST(WorldRaster, PotentialViewShadesEveryEmptyCellByTheChosenField)
 {
     Drawn d;
@@ -427,13 +556,20 @@ TEST(WorldRaster, WithoutLayersEveryCallIsSafe)
 // The raster's shortcuts against the plain drawing, pixel for pixel and cell
 // for cell, over whole runs that pass through every view and every way a
 // cell gets drawn.
-class RasterAgainstPlain : public ::testing::TestWithParam<const char*> {};
+// Each with the cell sizes of both kinds and both kernel choices, whose
+// field rescales survey the empty cells for the raster.
+class RasterAgainstPlain : public ::testing::TestWithParam<std::tuple<const char*, GridKernels>> {};
 
 TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
 {
+    const auto [cellSize, kernels] = GetParam();
+    if (!GridKernelsAvailable(kernels))
+        GTEST_SKIP() << "this processor has no AVX-512";
     WorldRaster raster;
     PlainPainter plain;
     Simulation fast(nullptr, 23), slow(nullptr, 23);
+    fast.world.Kernels = kernels;
+    slow.world.Kernels = kernels;
     fast.setPainter(&raster);
     slow.setPainter(&plain);
     const auto both = [&](const auto& action) {
@@ -441,7 +577,7 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
         action(slow);
     };
     both([&](Simulation& s) {
-        s.Register.setText(Ctl::Edit_size, GetParam());
+        s.Register.setText(Ctl::Edit_size, cellSize);
         s.Register.setText(Ctl::E_crAgs, "6");
         s.Register.setChecked(Ctl::CB_migrate, true);
         s.Create();
@@ -528,5 +664,10 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     EXPECT_EQ(fast.StepCount, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(CellSizes, RasterAgainstPlain, ::testing::Values("2", "3"),
-                         [](const auto& info) { return std::string("CellSize") + info.param; });
+INSTANTIATE_TEST_SUITE_P(CellSizes, RasterAgainstPlain,
+                         ::testing::Combine(::testing::Values("2", "3"),
+                                            ::testing::Values(GridKernels::Avx512, GridKernels::Portable)),
+                         [](const auto& info) {
+                             return std::string("CellSize") + std::get<0>(info.param)
+                                 + (std::get<1>(info.param) == GridKernels::Portable ? "Portable" : "");
+                         });

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace landuse;
 using landuse::test::FakeHost;
 using landuse::test::RecordingPainter;
@@ -109,4 +111,36 @@ TEST(Drawing, RepaintAllFollowsTheDisplayOptions)
     p.painter.clear();
     p.sim.RepaintAll();
     EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "ClearAgentLayer", "DrawAgents", "RepaintCells"}));
+}
+
+TEST(Drawing, AStepHandsThePainterTheRescaleSurveyOfTheCellsAsGrowthLeftThem)
+{
+    Painted p;
+    for (int word = 0; word <= ReturnTrackWord; ++word) {
+        p.painter.shadeWord = word;
+        p.painter.clear();
+        p.sim.Step();
+        const Calls calls = p.painter.folded();
+        ASSERT_EQ(calls.size(), 4u) << ::testing::PrintToString(calls);
+        ASSERT_EQ(calls[0], "DrawCell x5") << "the growth of the step";
+        ASSERT_EQ(calls[1], "FindShadeRange");
+        ASSERT_EQ(p.painter.surveys.size(), 1u);
+        const RecordingPainter::Survey& s = p.painter.surveys[0];
+        EXPECT_EQ(s.word, word);
+        EXPECT_EQ(s.cellCount, p.sim.world.Cells.size());
+        EXPECT_TRUE(s.sameAsScan) << "word " << word;
+        // The survey is of the cells after the growth: every cell the growth
+        // took is listed as not empty.
+        for (const RecordingPainter::Cell& c : p.painter.cells) {
+            const uint32_t i = uint32_t(c.y * p.sim.world.Cells.countX() + c.x);
+            EXPECT_TRUE(std::binary_search(s.occupied.begin(), s.occupied.end(), i)) << c.x << ", " << c.y;
+        }
+    }
+    // Outside the step FindShadeRange scans.
+    p.painter.clear();
+    p.sim.RepaintAll();
+    ASSERT_TRUE(p.sim.NewSetup());
+    p.sim.Register.setChecked(Ctl::CB_showAB, false);
+    EXPECT_EQ(std::count(p.painter.calls.begin(), p.painter.calls.end(), "FindShadeRange"), 3);
+    EXPECT_TRUE(p.painter.surveys.empty());
 }

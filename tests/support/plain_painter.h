@@ -26,6 +26,14 @@ public:
     }
     void FreeLayers() override {}
 
+    int ShadeWord(const ParamRegister& reg) const override
+    {
+        return reg.checked(Ctl::CB_potField) ? reg.itemIndex(Ctl::CB_FieldNr)
+               : reg.checked(Ctl::CB_showAB) ? ReturnTrackWord
+                                             : TrackWord;
+    }
+    // Scans, whatever survey it is handed.
+    using WorldPainter::FindShadeRange;
     void FindShadeRange(World& world, const ParamRegister& reg) override
     {
         const int item = reg.itemIndex(Ctl::CB_FieldNr);

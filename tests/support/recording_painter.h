@@ -3,6 +3,8 @@
 
 #include "chart/world_painter.h"
 
+#include "support/empty_cells.h"
+
 #include <string>
 #include <vector>
 
@@ -12,7 +14,17 @@ class RecordingPainter : public WorldPainter {
 public:
     void CreateLayers(const World&) override { calls.push_back("CreateLayers"); }
     void FreeLayers() override { calls.push_back("FreeLayers"); }
+    int ShadeWord(const ParamRegister&) const override { return shadeWord; }
     void FindShadeRange(World&, const ParamRegister&) override { calls.push_back("FindShadeRange"); }
+    // Also notes the survey it was handed next to a scan of the cells as
+    // they are at the call.
+    void FindShadeRange(World& world, const ParamRegister&, const EmptyCellSurvey& emptyCells) override
+    {
+        calls.push_back("FindShadeRange");
+        surveys.push_back({emptyCells.word(), emptyCells.cellCount(), SameAsScan(emptyCells,
+                           ScanEmptyCells(world.Cells.data(), world.Cells.size(), emptyCells.word())),
+                           std::vector<uint32_t>(emptyCells.occupied().begin(), emptyCells.occupied().end())});
+    }
     void ClearAgentLayer() override { calls.push_back("ClearAgentLayer"); }
     void RepaintCells(World&, const ParamRegister&) override { calls.push_back("RepaintCells"); }
     void RedrawAllCells(World&, const ParamRegister&) override { calls.push_back("RedrawAllCells"); }
@@ -45,6 +57,7 @@ public:
     {
         calls.clear();
         cells.clear();
+        surveys.clear();
     }
 
     struct Cell {
@@ -52,8 +65,16 @@ public:
         ShadeSource source;
         bool hideLandUse;
     };
+    struct Survey {
+        int word;
+        size_t cellCount;
+        bool sameAsScan; // and taken
+        std::vector<uint32_t> occupied;
+    };
     std::vector<std::string> calls;
     std::vector<Cell> cells;
+    std::vector<Survey> surveys;
+    int shadeWord = ReturnTrackWord;
 };
 
 } // namespace landuse::test
