@@ -3,6 +3,8 @@
 #include "chart/world_raster.h"
 #include "sim/simulation.h"
 
+#include "support/shell.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -32,25 +34,8 @@ namespace fs = std::filesystem;
 // keeps a test busy long enough to notice.
 const std::string LongRun = "--steps 200000";
 
-struct Result {
-    int status = -1;
-    std::string output;
-};
-
-Result shell(const std::string& command)
-{
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.output.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+using Result = landuse::test::ShellResult;
+using landuse::test::shell;
 
 const std::string Runner = LANDUSE_RUN_EXE;
 

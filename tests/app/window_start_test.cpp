@@ -1,34 +1,19 @@
 // The window's program before any window opens: its options and the display.
 
+#include "support/shell.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string output;
-};
+using Result = landuse::test::ShellResult;
 
 // Runs the window's program with a given environment prefix (for env -u ...).
 Result start(const std::string& environment, const std::string& args)
 {
-    Result r;
-    const std::string command = environment + " " + std::string(LANDUSE_WINDOW_EXE) + " " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return r;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.output.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
+    return landuse::test::shell(environment + " " + std::string(LANDUSE_WINDOW_EXE) + " " + args + " 2>&1");
 }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
