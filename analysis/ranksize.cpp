@@ -116,6 +116,7 @@ void RankSizeWindow::ResetRankSize()
         SG_Ana1.cell(c, 0) = headers1[c];
         SG_Ana2.cell(c, 0) = headers2[c];
     }
+    GridsChanged.callEach([](const auto& call) { call(); });
 }
 
 void RankSizeWindow::ShowRankSize(const std::vector<TTile>& sorted, int32_t stepCount)
@@ -191,6 +192,7 @@ void RankSizeWindow::ShowRankSize(const std::vector<TTile>& sorted, int32_t step
         SG_Ana2.cell(3, int(n) + 1) = numberText(*row.AvgDiff);
     }
     Measures.push_back(row);
+    GridsChanged.callEach([](const auto& call) { call(); });
 }
 
 void MeasureRankSize(const Grid& grid, std::vector<TTile>& tiles, int32_t tileSize, int32_t stepCount,

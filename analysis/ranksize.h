@@ -6,6 +6,7 @@
 #include "chart/chart.h"
 #include "analysis/tile.h"
 #include "model/grid.h"
+#include "model/listeners.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,6 +53,10 @@ public:
     TextGrid SG_Ana1{4};
     TextGrid SG_Ana2{4};
     std::vector<RankSizeRow> Measures; // the rows of SG_Ana1 as numbers
+
+    // Told after every reset and every measure, when the grids' rows
+    // changed; the charts tell their own observers.
+    ListenerList<> GridsChanged;
 };
 
 // Counts, ranks and shows one measure, then restores tile-number order.

@@ -91,4 +91,22 @@ struct MainWindowLook {
 };
 inline constexpr MainWindowLook MainWindow{};
 
+// The rank-size window, TForm2.
+struct RankSizeWindowLook {
+    const char* caption = "Rank-Size";
+    int clientWidth = 841;
+    int clientHeight = 712;
+    const char* fontFamily = "Tahoma";
+    int fontPointSize = 8;
+    Placement rankSize{"C_RankSize", 8, 8, 521, 345};
+    Placement linear{"C_Linear", 8, 359, 521, 345};
+    Placement undoZoom{"B_undoZoom", 758, 359, 75, 25};
+    const char* undoZoomCaption = "undo zoom";
+    Placement ana1{"SG_Ana1", 535, 8, 298, 345};
+    Placement ana2{"SG_Ana2", 535, 390, 298, 314};
+    int gridColumnWidth = 70; // pixels, 4 columns
+    int gridRowHeight = 15;
+};
+inline constexpr RankSizeWindowLook RankSizeWindowLayout{};
+
 } // namespace landuse

@@ -21,12 +21,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 900x760x24" bash "$0" "$build" "$out"
+  exec xvfb-run -a -s "-screen 0 1720x760x24" bash "$0" "$build" "$out"
 fi
 
-# The window opens at (120, 0) on the screen; positions below are in its
-# client area.
+# The window opens at (120, 0) on the screen, the rank-size window beside it
+# at (859, 0); positions below are in the main window's client area.
 shot() { import -window root -crop 731x712+120+0 +repage "$1"; }
+shot_ranksize() { import -window root -crop 841x712+859+0 +repage "$1"; }
 click() { xdotool mousemove $((120 + $1)) "$2" click 1; sleep 0.3; }
 tab() { local xs=(443 485 531 580 634); click "${xs[$1]}" 18; }
 start_window() {
@@ -55,4 +56,14 @@ stop_window
 start_window --set E_stop=200 --set CB_potField=1 --set CB_showOrig=0 --set CB_showAg=1
 run_to_stop 3
 shot "$out/window-potential-field.png"
+stop_window
+
+# The rank-size window after 800 steps at the defaults, then zoomed into the
+# log-log chart by a drag.
+start_window
+run_to_stop 4
+shot_ranksize "$out/ranksize-800-steps.png"
+xdotool mousemove $((859 + 60)) 40 mousedown 1 mousemove $((859 + 200)) 140 mousemove $((859 + 300)) 260 mouseup 1
+sleep 0.5
+shot_ranksize "$out/ranksize-zoomed.png"
 stop_window

@@ -27,6 +27,8 @@ public:
     virtual void setCaption(const std::string& /*text*/) {}
     // A failed conversion or another message for the user.
     virtual void showMessage(const std::string& /*text*/) {}
+    // News that is no failure, such as the files just written.
+    virtual void showInfo(const std::string& /*text*/) {}
     // Shows the rank-size window without waiting for it.
     virtual void showRankSizeWindow() {}
     // Brings the tab page with this index to the front.

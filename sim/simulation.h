@@ -5,6 +5,7 @@
 // side in one process, each on its own thread; nothing here is global.
 
 #include "agents/world.h"
+#include "analysis/export_series.h"
 #include "analysis/ranksize.h"
 #include "analysis/run_chart.h"
 #include "analysis/tile.h"
@@ -19,6 +20,7 @@
 #include "sim/sweeps.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,6 +51,17 @@ public:
     void ResetValues(); // "reset values"
     void RepaintAll();  // "repaint all"
     void ShowRankSize(); // "rank size "
+    void SaveBmp();     // "save bmp": pictures, then what was written or what failed
+    void SaveXls();     // "save xls": chart data, the same way
+
+    // The pictures of both windows' client areas (from the host) as stem +
+    // "1" and stem + "2" in the pictures folder, by way of a BMP that is gone
+    // afterwards; the stem is read from E_pName for each file. Throws
+    // ExportError naming the file that failed; files before it stay.
+    std::vector<std::filesystem::path> SavePictures();
+    // The series of C_RankSize, C_Linear and Chart1 as stem + "3.xls" (a
+    // worksheet), "4.xls" and "5.xls" (XML) in the data folder, the same way.
+    std::vector<WrittenFile> SaveSeriesData();
 
     // The mouse on the drawing panel, in pixels of the panel. A move paints
     // while a button is down; positions off the grid paint nothing.

@@ -4,8 +4,10 @@
 #include "ui/compact_style.h"
 #include "ui/chart_view.h"
 #include "ui/message_strip.h"
+#include "ui/rank_size_window.h"
 #include "ui/register_binding.h"
 #include "ui/window_font.h"
+#include "ui/window_picture.h"
 #include "ui/world_view.h"
 
 #include <QCloseEvent>
@@ -43,14 +45,22 @@ public:
         fromStep = stepping;
         form_.messages_->showMessage(QString::fromStdString(text));
     }
+    void showInfo(const std::string& text) override { form_.messages_->showInfo(QString::fromStdString(text)); }
     void showRankSizeWindow() override
     {
-        if (form_.showRankSizeWindow)
-            form_.showRankSizeWindow();
+        // Shown beside the main window, without waiting for it.
+        form_.rankSize_->show();
+        form_.rankSize_->raise();
+    }
+    RgbImage windowPicture(HostWindow window) override
+    {
+        return ToRgbImage(window == HostWindow::Main ? form_.picture() : form_.rankSize_->picture());
     }
     void showPage(int index) override { form_.pages_->setCurrentIndex(index); }
     std::filesystem::path programFolder() override
     {
+        if (!form_.programFolder_.empty())
+            return form_.programFolder_;
         return QCoreApplication::applicationDirPath().toStdString();
     }
 
@@ -63,18 +73,23 @@ private:
 };
 
 TForm1::TForm1(const WindowStart& start, QWidget* parent)
-    : QWidget(parent), host_(std::make_unique<Host>(*this)), sim_(host_.get(), start.seed)
+    : QWidget(parent), host_(std::make_unique<Host>(*this)), sim_(host_.get(), start.seed),
+      programFolder_(start.programFolder)
 {
     sim_.world.Kernels = start.kernels;
     sim_.setPainter(&raster_);
     buildWindow();
     connectButtons();
     FormCreate(start);
+    // The rank-size window comes after the main window, hidden.
+    rankSize_ = std::make_unique<TForm2>(sim_.RankSize);
+    rankSize_->move(MainWindow.left + MainWindow.clientWidth + 8, MainWindow.top);
 }
 
 TForm1::~TForm1()
 {
     timer_.stop();
+    rankSize_.reset();
     // The binding listens to the simulation's register: it goes first.
     delete binding_;
     binding_ = nullptr;
@@ -153,9 +168,8 @@ void TForm1::connectButtons()
     on(Ctl::B_reset, [this] { sim_.ResetValues(); });
     on(Ctl::B_repaint, [this] { sim_.RepaintAll(); });
     on(Ctl::B_rankSize, [this] { sim_.ShowRankSize(); });
-    // The exports come with the rank-size window; until then the buttons do nothing.
-    on(Ctl::B_saveBmp, [] {});
-    on(Ctl::B_saveXML, [] {});
+    on(Ctl::B_saveBmp, [this] { sim_.SaveBmp(); });
+    on(Ctl::B_saveXML, [this] { sim_.SaveXls(); });
     // A display option redraws at once (the simulation's handlers do it).
     sim_.Register.addEventListener([this](Ctl, ControlEvent) { panel_->refresh(); });
 }
@@ -183,10 +197,13 @@ void TForm1::Timer1Timer()
     panel_->refresh();
 }
 
+QImage TForm1::picture() { return WindowPicture(this, {chart_}); }
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // FormDestroy: the world goes with the window.
+    // FormDestroy: the world goes with the window, and the program with it.
     timer_.stop();
+    rankSize_->close();
     sim_.FreeWorld();
     QWidget::closeEvent(event);
 }

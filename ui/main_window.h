@@ -12,7 +12,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ namespace landuse::ui {
 
 class ChartView;
 class MessageStrip;
+class TForm2;
 class RegisterBinding;
 class WorldView;
 
@@ -31,6 +34,8 @@ struct WindowStart {
     uint64_t seed = TRandom::ClockSeed();
     std::vector<std::string> settings;
     GridKernels kernels = GridKernels::Best;
+    // Where the pictures and data folders go; empty: beside the program.
+    std::filesystem::path programFolder;
 };
 
 class TForm1 : public QWidget {
@@ -52,9 +57,9 @@ public:
     QTabWidget* pages() const { return pages_; }
     MessageStrip* messages() const { return messages_; }
     QTimer& timer() { return timer_; }
-
-    // Shows the rank-size window; until it exists, whatever is set here.
-    std::function<void()> showRankSizeWindow;
+    TForm2* rankSizeWindow() const { return rankSize_.get(); }
+    // The client area as the saved picture shows it, also while hidden.
+    QImage picture();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +82,8 @@ private:
     QTabWidget* pages_ = nullptr;
     MessageStrip* messages_ = nullptr;
     QTimer timer_;
+    std::filesystem::path programFolder_;
+    std::unique_ptr<TForm2> rankSize_;
 };
 
 } // namespace landuse::ui

@@ -9,10 +9,6 @@ MessageStrip::MessageStrip(QWidget* parent) : QLabel(parent)
     setWordWrap(true);
     setMargin(3);
     setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(255, 235, 235));
-    colours.setColor(QPalette::WindowText, QColor(200, 0, 0));
-    setPalette(colours);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     hide();
     expiry_.setSingleShot(true);
@@ -20,8 +16,16 @@ MessageStrip::MessageStrip(QWidget* parent) : QLabel(parent)
     connect(&expiry_, &QTimer::timeout, this, &MessageStrip::clearMessage);
 }
 
-void MessageStrip::showMessage(const QString& message)
+void MessageStrip::showMessage(const QString& message) { showText(message, true); }
+
+void MessageStrip::showInfo(const QString& message) { showText(message, false); }
+
+void MessageStrip::showText(const QString& message, bool failure)
 {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, failure ? QColor(255, 235, 235) : QColor(235, 245, 255));
+    colours.setColor(QPalette::WindowText, failure ? QColor(200, 0, 0) : QColor(0, 0, 0));
+    setPalette(colours);
     if (text() != message)
         setText(message);
     if (!isVisible()) {

@@ -16,11 +16,16 @@ public:
 
     explicit MessageStrip(QWidget* parent = nullptr);
 
+    // A failure, in red.
     void showMessage(const QString& message);
+    // News that is no failure (files written), in plain colours.
+    void showInfo(const QString& message);
     void clearMessage();
     bool showing() const { return isVisible(); }
 
 private:
+    void showText(const QString& text, bool failure);
+
     QTimer expiry_;
 };
 

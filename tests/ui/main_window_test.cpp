@@ -86,7 +86,7 @@ struct Shown {
 
 // A small world (40 by 40 cells, 10 pixels each) for quick runs.
 struct SmallWorld {
-    Shown shown{WindowStart{7, {"Edit_size=10"}}};
+    Shown shown{WindowStart{7, {"Edit_size=10"}, GridKernels::Best, {}}};
     TForm1& form = shown.form;
     Simulation& sim = form.simulation();
     WorldView* panel = form.panel();
