@@ -75,12 +75,15 @@ int32_t StrToInt(std::string_view text)
     return value;
 }
 
-bool TryStrToFloat(std::string_view text, double& out)
+namespace {
+
+// The text in the form from_chars reads, or nothing when it is not a real
+// of the accepted shape: [sign] (digits [sep digits] | sep digits)
+// [(e|E) [sign] digits], blanks around it ignored.
+bool normalReal(std::string_view text, std::string& normal)
 {
     std::string_view s = trimBlanks(text);
-    // Validate the shape first so that from_chars sees only what we accept:
-    // [sign] (digits [sep digits] | sep digits) [(e|E) [sign] digits]
-    std::string normal;
+    normal.clear();
     normal.reserve(s.size());
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
@@ -119,14 +122,33 @@ bool TryStrToFloat(std::string_view text, double& out)
         if (expDigits == 0)
             return false;
     }
-    if (i != s.size())
+    return i == s.size();
+}
+
+template <typename Real>
+bool tryReal(std::string_view text, Real& out)
+{
+    std::string normal;
+    if (!normalReal(text, normal))
         return false;
-    double value = 0;
+    Real value = 0;
     auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
     if (ec != std::errc() || end != normal.data() + normal.size() || !std::isfinite(value))
         return false;
     out = value;
     return true;
+}
+
+} // namespace
+
+bool TryStrToFloat(std::string_view text, double& out) { return tryReal(text, out); }
+
+long double StrToExtended(std::string_view text)
+{
+    long double value = 0;
+    if (!tryReal(text, value))
+        throw ConvertError(FloatMessage(text));
+    return value;
 }
 
 double StrToFloat(std::string_view text)

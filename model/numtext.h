@@ -34,6 +34,10 @@ std::string Quoted(std::string_view text);
 std::string IntegerMessage(std::string_view text);
 std::string FloatMessage(std::string_view text);
 
+// The same text as an extended real: where a sum of parsed texts is held
+// in extended precision, its result differs from one of doubles.
+long double StrToExtended(std::string_view text);
+
 // Non-throwing forms for callers that only want to know.
 bool TryStrToInt(std::string_view text, int32_t& out);
 bool TryStrToFloat(std::string_view text, double& out);

@@ -10,6 +10,8 @@ namespace {
 
 std::string listOfNames(const std::vector<std::filesystem::path>& files)
 {
+    if (files.empty())
+        return "nothing";
     std::string names;
     for (size_t i = 0; i < files.size(); ++i) {
         if (i > 0)
@@ -28,7 +30,11 @@ std::vector<std::filesystem::path> Simulation::SavePictures()
     const std::pair<int, HostWindow> windows[] = {{1, HostWindow::Main}, {2, HostWindow::RankSize}};
     for (const auto& [suffix, window] : windows) {
         const std::string stem = Register.text(Ctl::E_pName);
-        SavePicture(folder, stem, suffix, host_->windowPicture(window));
+        // A host without that window has no picture of it to save.
+        const RgbImage picture = host_->windowPicture(window);
+        if (picture.width == 0)
+            continue;
+        SavePicture(folder, stem, suffix, picture);
         written.push_back(ExportFileName(folder, ExportFolder::Pictures, stem, suffix, ".jpg"));
     }
     return written;
@@ -44,7 +50,8 @@ void Simulation::SaveBmp()
 {
     try {
         const std::vector<std::filesystem::path> files = SavePictures();
-        host_->showInfo("Saved " + listOfNames(files) + " in " + files.front().parent_path().string());
+        host_->showInfo("Saved " + listOfNames(files)
+                        + (files.empty() ? "" : " in " + files.front().parent_path().string()));
     } catch (const std::exception& e) {
         report(e.what());
     }

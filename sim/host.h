@@ -29,6 +29,8 @@ public:
     virtual void showMessage(const std::string& /*text*/) {}
     // News that is no failure, such as the files just written.
     virtual void showInfo(const std::string& /*text*/) {}
+    // Where a sweep stands, shown until the next progress (empty: none).
+    virtual void showProgress(const std::string& /*text*/) {}
     // Shows the rank-size window without waiting for it.
     virtual void showRankSizeWindow() {}
     // Brings the tab page with this index to the front.

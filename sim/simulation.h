@@ -137,8 +137,16 @@ private:
     // The sweeps: started by "start / stop", checked at the end of a step.
     void StartAnalysis1();
     void StartAnalysis2();
+    void NewRunAnalysis1();
+    void NewRunAnalysis2(double noise);
     void CheckAnalysis1();
     void CheckAnalysis2();
+    // A sweep's new world; a restart that fails stops the timer, so the run
+    // ends instead of stepping a world that is not there.
+    void restartWorld(bool keepRunCount);
+    void showProgress1();
+    void showProgress2();
+    void sweepEnded(int analysis, uint32_t runs);
 
     SimHost nullHost_;
     SimHost* host_;

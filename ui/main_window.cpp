@@ -46,6 +46,10 @@ public:
         form_.messages_->showMessage(QString::fromStdString(text));
     }
     void showInfo(const std::string& text) override { form_.messages_->showInfo(QString::fromStdString(text)); }
+    void showProgress(const std::string& text) override
+    {
+        form_.messages_->showStatus(QString::fromStdString(text));
+    }
     void showRankSizeWindow() override
     {
         // Shown beside the main window, without waiting for it.
@@ -197,7 +201,17 @@ void TForm1::Timer1Timer()
     panel_->refresh();
 }
 
-QImage TForm1::picture() { return WindowPicture(this, {chart_}); }
+QImage TForm1::picture()
+{
+    // The strip speaks to the user at the screen, not in the saved picture,
+    // where it would hide the bottom of the world.
+    const bool strip = messages_->isVisible();
+    messages_->hide();
+    QImage image = WindowPicture(this, {chart_});
+    if (strip)
+        messages_->show();
+    return image;
+}
 
 void TForm1::closeEvent(QCloseEvent* event)
 {

@@ -35,9 +35,21 @@ void MessageStrip::showText(const QString& message, bool failure)
     expiry_.start();
 }
 
+void MessageStrip::showStatus(const QString& status)
+{
+    status_ = status;
+    if (!expiry_.isActive())
+        clearMessage();
+}
+
 void MessageStrip::clearMessage()
 {
     expiry_.stop();
+    if (!status_.isEmpty()) {
+        showText(status_, false);
+        expiry_.stop(); // the status stays until it changes
+        return;
+    }
     clear();
     hide();
 }

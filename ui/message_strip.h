@@ -20,6 +20,9 @@ public:
     void showMessage(const QString& message);
     // News that is no failure (files written), in plain colours.
     void showInfo(const QString& message);
+    // Where a sweep stands: shown, in plain colours, whenever no message is;
+    // an empty text takes it away.
+    void showStatus(const QString& status);
     void clearMessage();
     bool showing() const { return isVisible(); }
 
@@ -27,6 +30,7 @@ private:
     void showText(const QString& text, bool failure);
 
     QTimer expiry_;
+    QString status_;
 };
 
 } // namespace landuse::ui

@@ -10,6 +10,7 @@
 #include "support/shell.h"
 
 #include <QImage>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -49,12 +50,19 @@ std::set<std::string> namesIn(const fs::path& dir)
 
 // A small world whose files go to a folder of the test's own.
 struct Windows {
+    explicit Windows(std::vector<std::string> settings = {}) : settings_(std::move(settings)) { form.show(); }
+
+    std::vector<std::string> settings_;
     fs::path folder = freshFolder();
-    TForm1 form{WindowStart{3, {"Edit_size=10"}, GridKernels::Best, folder}};
+    TForm1 form{WindowStart{3, withSmallWorld(settings_), GridKernels::Best, folder}};
     Simulation& sim = form.simulation();
     TForm2& rankSize = *form.rankSizeWindow();
 
-    Windows() { form.show(); }
+    static std::vector<std::string> withSmallWorld(std::vector<std::string> settings)
+    {
+        settings.insert(settings.begin(), "Edit_size=10");
+        return settings;
+    }
     void click(const char* button)
     {
         QTest::mouseClick(form.findChild<QPushButton*>(QString::fromUtf8(button)), Qt::LeftButton);
@@ -229,4 +237,38 @@ TEST(Exports, AFolderThatCannotBeWrittenGivesAMessage)
     EXPECT_TRUE(w.form.messages()->text().startsWith("E_pName:")) << w.form.messages()->text().toStdString();
     w.steps(1); // and the window goes on
     EXPECT_EQ(w.sim.StepCount, 1);
+}
+
+TEST(Exports, ASweepInTheWindowSavesEveryRunAndShowsWhereItStands)
+{
+    Windows w({"CB_actAna2=1", "E_toSteps2=3", "E_valTo2=2,0"});
+    w.click("B_stop");
+    EXPECT_TRUE(w.rankSize.isVisible());
+    QDeadlineTimer deadline(10000);
+    while (w.form.timer().isActive() && !deadline.hasExpired())
+        QTest::qWait(5);
+    ASSERT_FALSE(w.form.timer().isActive());
+    EXPECT_EQ(namesIn(w.folder / "pictures"),
+              (std::set<std::string>{"1_0_pic_1.jpg", "1_0_pic_2.jpg", "1_1_pic_1.jpg", "1_1_pic_2.jpg",
+                                     "1_2_pic_1.jpg", "1_2_pic_2.jpg"}));
+    EXPECT_EQ(namesIn(w.folder / "data").size(), 9u);
+    // The texts the sweep wrote show in their widgets.
+    EXPECT_EQ(w.form.findChild<QLineEdit*>(QStringLiteral("E_pName"))->text(), "1_2_pic_");
+    EXPECT_EQ(w.form.findChild<QLineEdit*>(QStringLiteral("E_stop"))->text(), "3");
+    EXPECT_EQ(w.form.messages()->text(), "analysis 2: done after 3 runs");
+    EXPECT_TRUE(w.form.messages()->isVisible());
+    // The saved picture shows the world, not the strip over it: the strip's
+    // dark top edge runs across the panel at y = 365 on screen.
+    const QImage picture(QString::fromStdString((w.folder / "pictures" / "1_2_pic_1.jpg").string()));
+    const QImage screen = w.form.grab().toImage();
+    const auto darkAcross = [](const QImage& image) {
+        int dark = 0;
+        for (int x = 20; x < 410; ++x) {
+            const QColor c = image.pixelColor(x, 365);
+            dark += c.red() + c.green() + c.blue() < 200;
+        }
+        return dark;
+    };
+    EXPECT_GT(darkAcross(screen), 350);
+    EXPECT_LT(darkAcross(picture), 300);
 }

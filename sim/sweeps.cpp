@@ -1,0 +1,212 @@
+// The two parameter sweeps: analysis 1 draws the land uses' weights anew for
+// every run, analysis 2 steps the noise of one land use through a range.
+// "start / stop" starts them; the step checks at the end of every run.
+
+#include "sim/simulation.h"
+
+#include "model/numtext.h"
+#include "model/weighttable.h"
+
+#include <cmath>
+#include <optional>
+
+namespace landuse {
+
+namespace {
+
+// "0:40", "12:05", "3:02:09".
+std::string clockText(uint64_t seconds)
+{
+    const uint64_t h = seconds / 3600;
+    const uint64_t m = seconds / 60 % 60;
+    const uint64_t s = seconds % 60;
+    const auto two = [](uint64_t n) {
+        std::string digits = n < 10 ? "0" : "";
+        digits += IntToStr(int64_t(n));
+        return digits;
+    };
+    return h > 0 ? IntToStr(int64_t(h)) + ":" + two(m) + ":" + two(s) : IntToStr(int64_t(m)) + ":" + two(s);
+}
+
+// ", about 0:40 left" from the runs done so far, or nothing before the
+// first run has ended.
+std::string timeLeft(uint32_t elapsedMs, uint32_t runsDone, std::optional<uint64_t> total)
+{
+    if (runsDone == 0 || !total || *total < runsDone)
+        return "";
+    const double perRun = double(elapsedMs) / double(runsDone);
+    const double left = perRun * double(*total - runsDone) / 1000.0;
+    return ", about " + clockText(uint64_t(std::llround(left))) + " left";
+}
+
+// The runs of analysis 2 from its texts, counted the way its check steps
+// through them; nothing when they do not convert or never end.
+std::optional<uint64_t> noiseRuns(const ParamRegister& reg)
+{
+    long double from = 0, increment = 0, to = 0;
+    try {
+        from = StrToExtended(reg.text(Ctl::E_valFrom2));
+        increment = StrToExtended(reg.text(Ctl::E_incre));
+        to = StrToExtended(reg.text(Ctl::E_valTo2));
+    } catch (const ConvertError&) {
+        return std::nullopt;
+    }
+    if (!(increment > 0))
+        return std::nullopt;
+    double value = double(from);
+    uint64_t runs = 1;
+    constexpr uint64_t Counted = 10'000'000;
+    for (; runs < Counted; ++runs) {
+        value = double(value + increment);
+        if (!(to >= value))
+            return runs;
+    }
+    return std::nullopt;
+}
+
+// A sweep switched on during a run, without a start, counts from there.
+uint32_t runsDone(const SweepProgress& p) { return p.run > 0 ? p.run - 1 : 0; }
+
+} // namespace
+
+void Simulation::restartWorld(bool keepRunCount)
+{
+    FreeWorld();
+    try {
+        Setup(keepRunCount);
+    } catch (...) {
+        host_->stopTimer();
+        throw;
+    }
+    RankSize.ResetRankSize();
+    ReadWeightTable(Register, WeightTable);
+}
+
+void Simulation::StartAnalysis1()
+{
+    Sweeps.RandomizeFlags = {Register.checked(Ctl::CB_pop), Register.checked(Ctl::CB_serv),
+                             Register.checked(Ctl::CB_indu)};
+    const std::pair<Ctl, Ctl> nulls[] = {
+        {Ctl::CB_popNull, Ctl::E_crAgs}, {Ctl::CB_servNull, Ctl::E_crServ}, {Ctl::CB_induNull, Ctl::E_crIndu}};
+    for (int i = 0; i < 3; ++i) {
+        if (!Register.checked(nulls[i].first))
+            continue;
+        for (int col = 2; col <= 4; ++col)
+            Register.setGridText(col, i + 1, "0,0");
+        Register.setText(nulls[i].second, "0");
+    }
+    Sweeps.RunCount = 0;
+    Sweeps.Progress1 = {clock_(), 1};
+    NewRunAnalysis1();
+    Register.setText(Ctl::E_stop, Register.text(Ctl::E_toSteps));
+    ReadWeightTable(Register, WeightTable);
+    showProgress1();
+}
+
+void Simulation::NewRunAnalysis1()
+{
+    const double from = Register.readFloat(Ctl::E_valFrom);
+    const double to = Register.readFloat(Ctl::E_valTo);
+    std::string stem;
+    for (int i = 0; i < 3; ++i) {
+        if (!Sweeps.RandomizeFlags[size_t(i)])
+            continue;
+        stem += 'V';
+        stem += IntToStr(i + 1);
+        for (int j = 0; j < 3; ++j) {
+            const double v = RoundToDecimals(from + Rng.Random() * (to - from), 2);
+            const std::string text = FloatToStr(v);
+            stem += '_';
+            stem += text;
+            stem += '_';
+            Register.setGridText(j + 2, i + 1, text);
+        }
+    }
+    stem += "pic_";
+    Register.setText(Ctl::E_pName, stem);
+    restartWorld(true);
+}
+
+void Simulation::CheckAnalysis1()
+{
+    if (StepCount < Register.readInt(Ctl::E_toSteps))
+        return;
+    SavePictures();
+    if (Sweeps.RunCount > uint32_t(Register.position(Ctl::UpD_runs))) {
+        host_->stopTimer();
+        sweepEnded(1, Sweeps.Progress1.run);
+        return;
+    }
+    StepCount = 0;
+    NewRunAnalysis1();
+    Sweeps.RunCount += 1;
+    Sweeps.Progress1.run += 1;
+    showProgress1();
+}
+
+void Simulation::StartAnalysis2()
+{
+    if (Register.checked(Ctl::RB_pop))
+        Sweeps.NoiseRow = 1;
+    else if (Register.checked(Ctl::RB_serv))
+        Sweeps.NoiseRow = 2;
+    else if (Register.checked(Ctl::RB_indu))
+        Sweeps.NoiseRow = 3;
+    // The texts are extended reals and the value a double, as the sweep has
+    // always held them: the sum of the increments depends on it.
+    Sweeps.NoiseValue = double(StrToExtended(Register.text(Ctl::E_valFrom2)));
+    Sweeps.Progress2 = {clock_(), 1};
+    NewRunAnalysis2(Sweeps.NoiseValue);
+    Register.setText(Ctl::E_stop, Register.text(Ctl::E_toSteps2));
+    ReadWeightTable(Register, WeightTable);
+    showProgress2();
+}
+
+void Simulation::NewRunAnalysis2(double noise)
+{
+    Register.setGridText(5, Sweeps.NoiseRow, FloatToStr(noise));
+    restartWorld(false);
+}
+
+void Simulation::CheckAnalysis2()
+{
+    if (StepCount < Register.readInt(Ctl::E_toSteps2))
+        return;
+    Register.setText(Ctl::E_pName, IntToStr(Sweeps.NoiseRow) + "_" + FloatToStr(Sweeps.NoiseValue) + "_pic_");
+    SavePictures();
+    SaveSeriesData();
+    Sweeps.NoiseValue = double(Sweeps.NoiseValue + StrToExtended(Register.text(Ctl::E_incre)));
+    if (StrToExtended(Register.text(Ctl::E_valTo2)) >= Sweeps.NoiseValue) {
+        StepCount = 0;
+        NewRunAnalysis2(Sweeps.NoiseValue);
+        Sweeps.Progress2.run += 1;
+        showProgress2();
+    } else {
+        host_->stopTimer();
+        sweepEnded(2, Sweeps.Progress2.run);
+    }
+}
+
+void Simulation::showProgress1()
+{
+    const SweepProgress& p = Sweeps.Progress1;
+    const uint64_t total = uint64_t(Register.position(Ctl::UpD_runs)) + 2;
+    host_->showProgress("analysis 1: run " + IntToStr(p.run) + " of " + IntToStr(int64_t(total)) + ", "
+                        + Register.text(Ctl::E_pName) + timeLeft(clock_() - p.startTick, runsDone(p), total));
+}
+
+void Simulation::showProgress2()
+{
+    const SweepProgress& p = Sweeps.Progress2;
+    const std::optional<uint64_t> total = noiseRuns(Register);
+    host_->showProgress("analysis 2: run " + IntToStr(p.run) + (total ? " of " + IntToStr(int64_t(*total)) : "")
+                        + ", noise " + FloatToStr(Sweeps.NoiseValue)
+                        + timeLeft(clock_() - p.startTick, runsDone(p), total));
+}
+
+void Simulation::sweepEnded(int analysis, uint32_t runs)
+{
+    host_->showProgress("analysis " + IntToStr(analysis) + ": done after " + IntToStr(runs) + " runs");
+}
+
+} // namespace landuse
