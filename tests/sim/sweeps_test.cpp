@@ -6,6 +6,8 @@
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
 
+#include "support/test_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,23 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshFolder()
-{
-    const fs::path dir = fs::temp_directory_path()
-        / ("landuse-sweeps-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path freshFolder() { return test::FreshFolder("landuse-sweeps-"); }
 
-std::set<std::string> namesIn(const fs::path& dir)
-{
-    std::set<std::string> names;
-    if (fs::is_directory(dir))
-        for (const fs::directory_entry& e : fs::directory_iterator(dir))
-            names.insert(e.path().filename().string());
-    return names;
-}
+std::set<std::string> namesIn(const fs::path& dir) { return test::NamesIn(dir); }
 
 // A small world with short runs, its files in a folder of the test's own.
 struct Sweep {

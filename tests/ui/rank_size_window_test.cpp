@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include "support/test_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,23 +32,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshFolder()
-{
-    const fs::path dir = fs::temp_directory_path()
-        / ("landuse-ui-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path freshFolder() { return test::FreshFolder("landuse-ui-"); }
 
-std::set<std::string> namesIn(const fs::path& dir)
-{
-    std::set<std::string> names;
-    if (fs::is_directory(dir))
-        for (const fs::directory_entry& e : fs::directory_iterator(dir))
-            names.insert(e.path().filename().string());
-    return names;
-}
+std::set<std::string> namesIn(const fs::path& dir) { return test::NamesIn(dir); }
 
 // A small world whose files go to a folder of the test's own.
 struct Windows {
