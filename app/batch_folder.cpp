@@ -6,6 +6,7 @@
 #include "sim/batch_run.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -64,6 +65,37 @@ void PrepareBatchFolder(const fs::path& outDir)
     } catch (const ExportError& e) {
         throw std::invalid_argument(e.what());
     }
+}
+
+FolderLock::FolderLock(const fs::path& outDir, const std::optional<Shard>& shard)
+{
+    const auto hold = [&](const fs::path& file, int how, const std::string& what) {
+        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return; // the folder's own checks tell what is wrong with it
+        if (::flock(fd, how | LOCK_NB) == 0) {
+            fds_.push_back(fd);
+            return;
+        }
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            throw std::invalid_argument(FileErrorMessage("use", outDir, "another landuse-batch is working on " + what));
+    };
+    if (!shard) {
+        hold(outDir / ".batch.lock", LOCK_EX, "its runs");
+        return;
+    }
+    const std::string name = std::to_string(shard->index) + "-of-" + std::to_string(shard->count);
+    hold(outDir / ".batch.lock", LOCK_SH, "its runs");
+    hold(outDir / (".shard-" + name + ".lock"), LOCK_EX,
+         "shard " + std::to_string(shard->index) + "/" + std::to_string(shard->count));
+}
+
+FolderLock::~FolderLock()
+{
+    for (const int fd : fds_)
+        ::close(fd);
 }
 
 std::string BatchJson(const BatchPlan& plan)

@@ -20,6 +20,21 @@ namespace landuse {
 // there. Throws std::invalid_argument "Cannot write "DIR": reason".
 void PrepareBatchFolder(const std::filesystem::path& outDir);
 
+// Keeps a second start from working on the same runs at the same time: a
+// whole experiment holds the folder alone, shards share it but each holds
+// its own share. Where the file system has no locks, nothing is held.
+class FolderLock {
+public:
+    // Throws std::invalid_argument when another start holds what this one needs.
+    FolderLock(const std::filesystem::path& outDir, const std::optional<Shard>& shard);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    std::vector<int> fds_;
+};
+
 // The text of batch.json for a plan.
 std::string BatchJson(const BatchPlan& plan);
 // The master seed batch.json records, if the folder has one.

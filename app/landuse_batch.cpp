@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -81,7 +82,7 @@ int merge(const fs::path& outDir)
 
 // Everything is checked before the first run: a bad setting, shard or
 // folder ends the command with status 2 and leaves no run behind.
-BatchJob prepare(const BatchOptions& options)
+BatchJob prepare(const BatchOptions& options, std::optional<FolderLock>& lock)
 {
     BatchJob job;
     job.outDir = options.outDir;
@@ -101,6 +102,7 @@ BatchJob prepare(const BatchOptions& options)
         spec.seed = TRandom::ClockSeed();
     job.plan = PlanBatch(std::move(spec));
     PrepareBatchFolder(job.outDir);
+    lock.emplace(job.outDir, job.shard);
     RecordBatch(job.outDir, BatchJson(job.plan));
     job.jobs = options.jobs.value_or(AvailableProcessors());
     return job;
@@ -161,8 +163,9 @@ int main(int argc, char** argv)
         return fail(ExitFailed, e.what());
     }
     BatchJob job;
+    std::optional<FolderLock> lock;
     try {
-        job = prepare(options);
+        job = prepare(options, lock);
     } catch (const std::exception& e) {
         return fail(ExitBad, e.what());
     }

@@ -1,5 +1,7 @@
 #include "sim/batch_plan.h"
 
+#include "agents/growth.h"
+#include "model/geometry.h"
 #include "model/numtext.h"
 #include "model/random.h"
 #include "model/register_settings.h"
@@ -135,8 +137,12 @@ BatchPlan PlanBatch(BatchSpec spec)
     const ParamRegister& reg = sim.Register;
     try {
         // What every setup converts, and the weight table every run reads.
-        (void)reg.readInt(Ctl::Edit_size);
+        const GridGeometry world = MakeGeometry(reg.readInt(Ctl::Edit_size));
         (void)reg.readInt(Ctl::E_stop);
+        // Counts no world can take would fail every run at its first step.
+        GrowthCounts counts(reg);
+        if (const auto oversized = OversizedCount(counts, size_t(world.CellCountX) * size_t(world.CellCountY)))
+            throw std::invalid_argument(*oversized);
         TWeightTable table;
         ReadWeightTable(reg, table);
         switch (plan.spec.experiment) {

@@ -274,6 +274,13 @@ TEST(Batch, SigtermStopsAfterTheCurrentRunsAndTheSameCommandGoesOn)
     // Both workers are under way once the first two run folders exist.
     for (int i = 0; i < 3000 && !fs::exists(out / "runs" / "000001" / "pictures"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // A second start on the same runs would remove the folders this one writes.
+    for (const std::string& also : {std::string(), std::string(" --shard 1/2")}) {
+        const ShellResult second = batch("analysis2 " + out.string() + also);
+        EXPECT_EQ(second.status, 2) << second.output;
+        EXPECT_NE(second.output.find("another landuse-batch is working on its runs"), std::string::npos)
+            << second.output;
+    }
     ::kill(pid, SIGTERM);
     int raw = 0;
     ::waitpid(pid, &raw, 0);

@@ -77,6 +77,10 @@ TEST(BatchPlan, RefusesWhatWouldNeverRunOrEnd)
     EXPECT_EQ(refusal(Experiment::Analysis1, {}, 1'000'001), "1000001 runs are more than the 1000000 one experiment may have");
     EXPECT_EQ(refusal(Experiment::Analysis1, {"E_valFrom=x"}), "E_valFrom: 'x' is not a valid floating point value");
     EXPECT_EQ(refusal(Experiment::Analysis1, {"E_gone=1"}), "unknown control 'E_gone'");
+    // Every run would fail at its first step; the world here has 40 by 40 cells.
+    EXPECT_EQ(refusal(Experiment::Repeat, {"Edit_size=10", "E_crIndu=1601"}, 2),
+              "E_crIndu: 1601 new cells per step are more than the 1600 cells of the world");
+    EXPECT_EQ(plan(Experiment::Repeat, {"Edit_size=10", "E_crIndu=1600"}, 2).runCount, 2u);
 }
 
 TEST(BatchPlan, RunSeedsAreFixedAndDistinct)
