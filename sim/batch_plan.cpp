@@ -6,6 +6,7 @@
 #include "model/random.h"
 #include "model/register_settings.h"
 #include "model/weighttable.h"
+#include "sim/headless_host.h"
 #include "sim/simulation.h"
 
 #include <stdexcept>
@@ -21,17 +22,6 @@ const std::array<std::array<const char*, 3>, 3> WeightNames = {{
     {"WInduPop", "WInduServ", "WInduIndu"},
 }};
 const std::array<const char*, 3> NoiseNames = {"NoisePop", "NoiseServ", "NoiseIndu"};
-
-// Messages of the model become the planner's refusals.
-class PlanHost : public SimHost {
-public:
-    void showMessage(const std::string& text) override
-    {
-        if (message.empty())
-            message = text;
-    }
-    std::string message;
-};
 
 int32_t runLength(const ParamRegister& reg, Ctl id)
 {
@@ -125,14 +115,15 @@ BatchPlan PlanBatch(BatchSpec spec)
 {
     BatchPlan plan;
     plan.spec = std::move(spec);
-    PlanHost host;
+    // Messages of the model become the planner's refusals.
+    HeadlessHost host(std::filesystem::current_path());
     Simulation sim(&host, plan.spec.seed);
     sim.Create();
     plan.defaults = SettingsOf(sim.Register);
     for (const std::string& setting : plan.spec.settings) {
         sim.Register.assign(setting);
-        if (!host.message.empty())
-            throw std::invalid_argument(setting + ": " + host.message);
+        if (!host.messages.empty())
+            throw std::invalid_argument(setting + ": " + host.messages.front());
     }
     const ParamRegister& reg = sim.Register;
     try {

@@ -39,13 +39,7 @@ const std::string Small = " --set Edit_size=8";
 
 ShellResult batch(const std::string& args) { return shell(Batch + " " + args + " 2>&1"); }
 
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readFile(const fs::path& path) { return landuse::test::ReadAll(path); }
 
 // Every file below a folder, by its path relative to it, with its bytes.
 std::map<std::string, std::string> filesBelow(const fs::path& dir)

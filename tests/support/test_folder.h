@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace landuse::test {
@@ -27,6 +29,15 @@ inline std::set<std::string> NamesIn(const std::filesystem::path& dir)
         for (const std::filesystem::directory_entry& e : std::filesystem::directory_iterator(dir))
             names.insert(e.path().filename().string());
     return names;
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 } // namespace landuse::test
