@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -52,13 +53,22 @@ std::string plainString(const std::string& value)
     return value.substr(1, value.size() - 2);
 }
 
+// A name no other start has, on this machine or another that shares the folder.
+std::string uniqueName(std::string_view base)
+{
+    char host[256] = "";
+    gethostname(host, sizeof host - 1);
+    std::random_device random;
+    return std::string(base) + "." + host + "-" + std::to_string(getpid()) + "-" + std::to_string(random()) + ".new";
+}
+
 } // namespace
 
 void PrepareBatchFolder(const fs::path& outDir)
 {
     try {
         EnsureFolder(outDir / "runs");
-        const fs::path probe = outDir / (".landuse-batch-probe-" + std::to_string(getpid()));
+        const fs::path probe = outDir / uniqueName(".probe");
         WriteFileReplacing(probe, "");
         std::error_code ec;
         fs::remove(probe, ec);
@@ -142,8 +152,16 @@ void RecordBatch(const fs::path& outDir, const std::string& json)
     try {
         const std::optional<std::string> there = readIfThere(file);
         if (!there) {
-            // Shards starting together write the same bytes; the last rename wins.
-            WriteFileReplacing(file, json);
+            // Shards starting together write the same bytes, each through a
+            // file of its own; the last rename wins.
+            const fs::path mine = outDir / uniqueName("batch.json");
+            WriteFileReplacing(mine, json);
+            std::error_code ec;
+            fs::rename(mine, file, ec);
+            if (ec) {
+                fs::remove(mine, ec);
+                throw ExportError(FileErrorMessage("write", file, ec.message()));
+            }
             return;
         }
         if (*there == json)
