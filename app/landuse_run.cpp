@@ -7,10 +7,12 @@
 #include "analysis/export_series.h"
 #include "analysis/jpeg_file.h"
 #include "analysis/rgb_image.h"
+#include "analysis/run_csv.h"
 #include "analysis/statistics.h"
 #include "app/run_options.h"
 #include "chart/world_raster.h"
 #include "model/numtext.h"
+#include "sim/headless_host.h"
 #include "sim/simulation.h"
 
 #include <signal.h>
@@ -191,30 +193,6 @@ private:
     std::vector<std::unique_ptr<OutputFile>> files_;
 };
 
-std::string dataNumber(const std::optional<double>& v) { return v ? DataNumber(*v) : std::string(); }
-
-void writeRankSize(OutputFile& out, const RankSizeWindow& window)
-{
-    out.write("time,intercept_K,correlation_r,slope,avg_diff\n");
-    for (const RankSizeRow& row : window.Measures)
-        out.write(IntToStr(row.Time) + ',' + dataNumber(row.K) + ',' + dataNumber(row.Correlation) + ','
-                  + dataNumber(row.Slope) + ',' + dataNumber(row.AvgDiff) + '\n');
-}
-
-// The composed world as a picture: 0xFFRRGGBB words to red, green, blue.
-RgbImage pictureOf(const WorldRaster& raster)
-{
-    const std::vector<uint32_t> pixels = raster.Compose();
-    RgbImage image{raster.CellLayer().width, raster.CellLayer().height, {}};
-    image.rgb.reserve(pixels.size() * 3);
-    for (const uint32_t p : pixels) {
-        image.rgb.push_back(uint8_t(p >> 16));
-        image.rgb.push_back(uint8_t(p >> 8));
-        image.rgb.push_back(uint8_t(p));
-    }
-    return image;
-}
-
 int fail(const std::string& message)
 {
     std::cerr << "landuse-run: " << message << '\n';
@@ -273,7 +251,7 @@ int run(const RunOptions& options)
     if (!sim.NewSetup())
         return fail(host.message);
     if (stats)
-        outputs.at(*stats).write("step,agents,successful,travel_time,migrated,returning\n");
+        outputs.at(*stats).write(StatsCsvHeader);
 
     const bool progress = isatty(STDERR_FILENO);
     using Clock = std::chrono::steady_clock;
@@ -286,9 +264,7 @@ int run(const RunOptions& options)
             return fail("step " + IntToStr(i + 1) + ": " + host.message);
         if (stats) {
             const RunStatistics s = ComputeRunStatistics(sim.world.Agents);
-            outputs.at(*stats).write(IntToStr(sim.StepCount) + ',' + IntToStr(int64_t(sim.world.Agents.size())) + ','
-                                     + IntToStr(s.Successful) + ',' + IntToStr(s.TravelTime) + ','
-                                     + IntToStr(s.Migrated) + ',' + IntToStr(s.Returning) + '\n');
+            outputs.at(*stats).write(StatsCsvRow(sim.StepCount, int64_t(sim.world.Agents.size()), s));
         }
         if (progress) {
             const auto now = Clock::now();
@@ -306,7 +282,7 @@ int run(const RunOptions& options)
     checkStop(options.steps);
 
     if (rankSize)
-        writeRankSize(outputs.at(*rankSize), sim.RankSize);
+        outputs.at(*rankSize).write(RankSizeCsv(sim.RankSize));
     std::string omissions;
     if (data) {
         const auto encoded = EncodeSeriesData(sim.RankSize.C_RankSize, sim.RankSize.C_Linear, sim.Chart1);
@@ -320,7 +296,7 @@ int run(const RunOptions& options)
     if (picture) {
         std::string jpeg;
         try {
-            jpeg = EncodeJpeg(pictureOf(*raster), 100);
+            jpeg = EncodeJpeg(ComposedPicture(*raster), 100);
         } catch (const ExportError& e) {
             throw ExportError(FileErrorMessage("write", options.pictureFile, e.what()));
         }

@@ -42,6 +42,16 @@ constexpr const char* KernelNames = "best, portable or avx512";
 
 } // namespace
 
+uint64_t ParseCountOption(std::string_view option, std::string_view text) { return parseNumber<uint64_t>(option, text); }
+
+GridKernels ParseKernelsOption(std::string_view text)
+{
+    const std::optional<GridKernels> kernels = ParseGridKernels(text);
+    if (!kernels)
+        throw std::invalid_argument("--kernels: " + Quoted(text) + " is none of " + KernelNames);
+    return *kernels;
+}
+
 GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environment)
 {
     std::string source = "--kernels ";
@@ -78,7 +88,7 @@ RunOptions parseOptions(int argc, char** argv, bool window)
             if (options.steps < 0)
                 throw std::invalid_argument("--steps must not be negative");
         } else if (arg == "--seed") {
-            options.seed = parseNumber<uint64_t>(arg, value());
+            options.seed = ParseCountOption(arg, value());
         } else if (arg == "--set") {
             options.assignments.emplace_back(value());
         } else if (arg == "--stats") {
@@ -90,10 +100,7 @@ RunOptions parseOptions(int argc, char** argv, bool window)
         } else if (arg == "--picture") {
             options.pictureFile = value();
         } else if (arg == "--kernels") {
-            const std::string_view name = value();
-            options.kernels = ParseGridKernels(name);
-            if (!options.kernels)
-                throw std::invalid_argument("--kernels: " + Quoted(name) + " is none of " + KernelNames);
+            options.kernels = ParseKernelsOption(value());
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace landuse {
@@ -33,6 +34,12 @@ RunOptions ParseWindowOptions(int argc, char** argv);
 // be null or empty), else Best. Throws std::invalid_argument for a name that
 // is none of best, portable, avx512 and for a choice this processor cannot run.
 GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environment);
+
+// A whole number of 0 or more for an option, or std::invalid_argument
+// "'TEXT' is not a valid value for OPTION".
+uint64_t ParseCountOption(std::string_view option, std::string_view text);
+// best, portable or avx512, or std::invalid_argument naming the text.
+GridKernels ParseKernelsOption(std::string_view text);
 
 extern const char* const RunUsage;
 extern const char* const WindowUsage;

@@ -238,4 +238,24 @@ double RoundToDecimals(double value, int decimals)
     return std::nearbyint(value / unit) * unit;
 }
 
+std::string ClockText(uint64_t seconds)
+{
+    const uint64_t h = seconds / 3600;
+    const uint64_t m = seconds / 60 % 60;
+    const uint64_t s = seconds % 60;
+    const auto two = [](uint64_t n) {
+        std::string digits = n < 10 ? "0" : "";
+        digits += IntToStr(int64_t(n));
+        return digits;
+    };
+    return h > 0 ? IntToStr(int64_t(h)) + ":" + two(m) + ":" + two(s) : IntToStr(int64_t(m)) + ":" + two(s);
+}
+
+std::string FixedText(double value, int decimals)
+{
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buffer, end) : DataNumber(value);
+}
+
 } // namespace landuse

@@ -53,6 +53,13 @@ std::string IntToStr(int64_t value);
 // std::to_chars writes it; "nan", "inf", "-inf" for the rest.
 std::string DataNumber(double value);
 
+// A duration in seconds as minutes and seconds, with hours when there are
+// any: "0:40", "12:05", "3:02:09".
+std::string ClockText(uint64_t seconds);
+
+// A number with `decimals` digits after a point, for messages: "4.1".
+std::string FixedText(double value, int decimals);
+
 // Nearest integer, halves to the even neighbour.
 double RoundHalfEven(double value);
 long double RoundHalfEven(long double value);

@@ -7,13 +7,8 @@ namespace landuse {
 void TRandom::Seed(uint64_t seed)
 {
     // splitmix64 spreads any seed, 0 included, over the whole state.
-    for (uint64_t& word : s_) {
-        seed += 0x9E3779B97F4A7C15ULL;
-        uint64_t z = seed;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        word = z ^ (z >> 31);
-    }
+    for (uint64_t& word : s_)
+        word = SplitMix64(seed);
 }
 
 uint64_t TRandom::ClockSeed()

@@ -7,6 +7,17 @@
 
 namespace landuse {
 
+// The splitmix64 generator: adds the golden gamma to the state and returns
+// the mixed state. Good for spreading seeds: nearby states give unrelated words.
+inline uint64_t SplitMix64(uint64_t& state)
+{
+    state += 0x9E3779B97F4A7C15ULL;
+    uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
 class TRandom {
 public:
     explicit TRandom(uint64_t seed = 0) { Seed(seed); }

@@ -4,12 +4,18 @@ namespace landuse {
 
 RgbImage HeadlessHost::windowPicture(HostWindow window)
 {
-    RgbImage picture;
     if (window != HostWindow::Main || !raster_ || raster_->CellLayer().width == 0)
-        return picture;
-    const std::vector<uint32_t> pixels = raster_->Compose();
-    picture.width = raster_->CellLayer().width;
-    picture.height = raster_->CellLayer().height;
+        return {};
+    return ComposedPicture(*raster_);
+}
+
+RgbImage ComposedPicture(const WorldRaster& raster)
+{
+    RgbImage picture;
+    // 0xFFRRGGBB words to red, green, blue.
+    const std::vector<uint32_t> pixels = raster.Compose();
+    picture.width = raster.CellLayer().width;
+    picture.height = raster.CellLayer().height;
     picture.rgb.reserve(pixels.size() * 3);
     for (uint32_t p : pixels) {
         picture.rgb.push_back(uint8_t(p >> 16));

@@ -12,6 +12,9 @@
 
 namespace landuse {
 
+// The world as a picture: the cell layer with the agent layer over it.
+RgbImage ComposedPicture(const WorldRaster& raster);
+
 class HeadlessHost : public SimHost {
 public:
     // Files go below `folder`; without a raster there is no picture to save.

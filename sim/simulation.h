@@ -63,6 +63,16 @@ public:
     // worksheet), "4.xls" and "5.xls" (XML) in the data folder, the same way.
     std::vector<WrittenFile> SaveSeriesData();
 
+    // The sweeps: started by "start / stop", checked at the end of a step.
+    // A batch runner starts each of its runs the same way, alone in a fresh
+    // simulation: analysis 1 draws its weights, analysis 2 takes the noise
+    // value of the run, and both build the run's world.
+    void StartAnalysis1();
+    void StartAnalysis2();
+    void StartAnalysis2At(double noise);
+    // The stem of an analysis-2 run's files, written into E_pName at its end.
+    void NameRunAnalysis2();
+
     // The mouse on the drawing panel, in pixels of the panel. A move paints
     // while a button is down; positions off the grid paint nothing.
     void MouseDown(MouseButton button, bool ctrl);
@@ -134,9 +144,6 @@ private:
     void ResetCells();
     void PlaceDestinations();
 
-    // The sweeps: started by "start / stop", checked at the end of a step.
-    void StartAnalysis1();
-    void StartAnalysis2();
     void NewRunAnalysis1();
     void NewRunAnalysis2(double noise);
     void CheckAnalysis1();
@@ -144,6 +151,8 @@ private:
     // A sweep's new world; a restart that fails stops the timer, so the run
     // ends instead of stepping a world that is not there.
     void restartWorld(bool keepRunCount);
+    // NoiseRow from the radio buttons; kept when none is selected.
+    void chooseNoiseRow();
     void showProgress1();
     void showProgress2();
     void sweepEnded(int analysis, uint32_t runs);

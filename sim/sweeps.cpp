@@ -14,20 +14,6 @@ namespace landuse {
 
 namespace {
 
-// "0:40", "12:05", "3:02:09".
-std::string clockText(uint64_t seconds)
-{
-    const uint64_t h = seconds / 3600;
-    const uint64_t m = seconds / 60 % 60;
-    const uint64_t s = seconds % 60;
-    const auto two = [](uint64_t n) {
-        std::string digits = n < 10 ? "0" : "";
-        digits += IntToStr(int64_t(n));
-        return digits;
-    };
-    return h > 0 ? IntToStr(int64_t(h)) + ":" + two(m) + ":" + two(s) : IntToStr(int64_t(m)) + ":" + two(s);
-}
-
 // ", about 0:40 left" from the runs done so far, or nothing before the
 // first run has ended.
 std::string timeLeft(uint32_t elapsedMs, uint32_t runsDone, std::optional<uint64_t> total)
@@ -36,38 +22,48 @@ std::string timeLeft(uint32_t elapsedMs, uint32_t runsDone, std::optional<uint64
         return "";
     const double perRun = double(elapsedMs) / double(runsDone);
     const double left = perRun * double(*total - runsDone) / 1000.0;
-    return ", about " + clockText(uint64_t(std::llround(left))) + " left";
+    return ", about " + ClockText(uint64_t(std::llround(left))) + " left";
 }
 
-// The runs of analysis 2 from its texts, counted the way its check steps
-// through them; nothing when they do not convert or never end.
+// The runs of analysis 2 from its texts; nothing when they do not convert
+// or never end.
 std::optional<uint64_t> noiseRuns(const ParamRegister& reg)
 {
-    long double from = 0, increment = 0, to = 0;
     try {
-        from = StrToExtended(reg.text(Ctl::E_valFrom2));
-        increment = StrToExtended(reg.text(Ctl::E_incre));
-        to = StrToExtended(reg.text(Ctl::E_valTo2));
+        return NoiseSteps(reg).count(10'000'000);
     } catch (const ConvertError&) {
         return std::nullopt;
     }
-    if (!(increment > 0))
-        return std::nullopt;
-    double value = double(from);
-    uint64_t runs = 1;
-    constexpr uint64_t Counted = 10'000'000;
-    for (; runs < Counted; ++runs) {
-        value = double(value + increment);
-        if (!(to >= value))
-            return runs;
-    }
-    return std::nullopt;
 }
 
 // A sweep switched on during a run, without a start, counts from there.
 uint32_t runsDone(const SweepProgress& p) { return p.run > 0 ? p.run - 1 : 0; }
 
 } // namespace
+
+NoiseSteps::NoiseSteps(const ParamRegister& reg)
+    : increment_(StrToExtended(reg.text(Ctl::E_incre))), to_(StrToExtended(reg.text(Ctl::E_valTo2))),
+      value_(double(StrToExtended(reg.text(Ctl::E_valFrom2))))
+{
+}
+
+bool NoiseSteps::next()
+{
+    value_ = double(value_ + increment_);
+    return to_ >= value_;
+}
+
+std::optional<uint64_t> NoiseSteps::count(uint64_t most) const
+{
+    // Only an increasing sum can pass the end.
+    if (!(increment_ > 0))
+        return std::nullopt;
+    NoiseSteps steps = *this;
+    for (uint64_t n = 1; n <= most; ++n)
+        if (!steps.next())
+            return n;
+    return std::nullopt;
+}
 
 void Simulation::restartWorld(bool keepRunCount)
 {
@@ -146,15 +142,26 @@ void Simulation::CheckAnalysis1()
 
 void Simulation::StartAnalysis2()
 {
+    chooseNoiseRow();
+    // The texts are extended reals and the value a double, as the sweep has
+    // always held them: the sum of the increments depends on it.
+    StartAnalysis2At(double(StrToExtended(Register.text(Ctl::E_valFrom2))));
+}
+
+void Simulation::chooseNoiseRow()
+{
     if (Register.checked(Ctl::RB_pop))
         Sweeps.NoiseRow = 1;
     else if (Register.checked(Ctl::RB_serv))
         Sweeps.NoiseRow = 2;
     else if (Register.checked(Ctl::RB_indu))
         Sweeps.NoiseRow = 3;
-    // The texts are extended reals and the value a double, as the sweep has
-    // always held them: the sum of the increments depends on it.
-    Sweeps.NoiseValue = double(StrToExtended(Register.text(Ctl::E_valFrom2)));
+}
+
+void Simulation::StartAnalysis2At(double noise)
+{
+    chooseNoiseRow();
+    Sweeps.NoiseValue = noise;
     Sweeps.Progress2 = {clock_(), 1};
     NewRunAnalysis2(Sweeps.NoiseValue);
     Register.setText(Ctl::E_stop, Register.text(Ctl::E_toSteps2));
@@ -172,7 +179,7 @@ void Simulation::CheckAnalysis2()
 {
     if (StepCount < Register.readInt(Ctl::E_toSteps2))
         return;
-    Register.setText(Ctl::E_pName, IntToStr(Sweeps.NoiseRow) + "_" + FloatToStr(Sweeps.NoiseValue) + "_pic_");
+    NameRunAnalysis2();
     SavePictures();
     SaveSeriesData();
     Sweeps.NoiseValue = double(Sweeps.NoiseValue + StrToExtended(Register.text(Ctl::E_incre)));
@@ -185,6 +192,11 @@ void Simulation::CheckAnalysis2()
         host_->stopTimer();
         sweepEnded(2, Sweeps.Progress2.run);
     }
+}
+
+void Simulation::NameRunAnalysis2()
+{
+    Register.setText(Ctl::E_pName, IntToStr(Sweeps.NoiseRow) + "_" + FloatToStr(Sweeps.NoiseValue) + "_pic_");
 }
 
 void Simulation::showProgress1()

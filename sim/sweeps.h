@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace landuse {
 
@@ -20,6 +21,30 @@ struct SweepState {
     uint8_t NoiseRow = 0;                 // weight-table row analysis 2 varies, 1..3; 0 at start
     SweepProgress Progress1;
     SweepProgress Progress2;
+};
+
+class ParamRegister;
+
+// The noise values of analysis 2 in the order its check steps through them:
+// from E_valFrom2, adding E_incre while E_valTo2 is at least the sum. The
+// texts are extended reals and the value a double, as the sweep holds them;
+// the last value of a range depends on it.
+class NoiseSteps {
+public:
+    // Throws ConvertError when a text does not convert.
+    explicit NoiseSteps(const ParamRegister& reg);
+
+    double value() const { return value_; }
+    // The next value; false when the sweep ends after the current one.
+    bool next();
+    // How many values there are, or nothing when the range holds more than
+    // `most` (or never ends, as with an increment of 0).
+    std::optional<uint64_t> count(uint64_t most) const;
+
+private:
+    long double increment_;
+    long double to_;
+    double value_;
 };
 
 } // namespace landuse

@@ -1,0 +1,117 @@
+#include "app/batch_runner.h"
+
+#include "sim/batch_run.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace landuse {
+
+std::vector<uint64_t> ShardRuns(uint64_t runCount, const std::optional<Shard>& shard)
+{
+    const Shard s = shard.value_or(Shard{});
+    std::vector<uint64_t> runs;
+    for (uint64_t run = s.index; run < runCount; run += s.count)
+        runs.push_back(run);
+    return runs;
+}
+
+uint64_t CompleteRuns(const BatchJob& job)
+{
+    uint64_t complete = 0;
+    for (const uint64_t run : ShardRuns(job.plan.runCount, job.shard))
+        complete += RunIsComplete(RunFolder(job.outDir, run)) ? 1 : 0;
+    return complete;
+}
+
+BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, BatchProgress* progress)
+{
+    const std::string header = RunsCsvHeader(job.plan);
+    const std::vector<uint64_t> runs = ShardRuns(job.plan.runCount, job.shard);
+    BatchOutcome outcome;
+    outcome.runs = runs.size();
+
+    // The table starts with what earlier starts completed, in run order.
+    std::vector<uint64_t> pending;
+    std::vector<std::string> rows;
+    for (const uint64_t run : runs) {
+        if (std::optional<std::string> row = CompleteRunRow(job.outDir, run, header))
+            rows.push_back(std::move(*row));
+        else
+            pending.push_back(run);
+    }
+    outcome.skipped = rows.size();
+    RunsTable table(RunsTablePath(job.outDir, job.shard), header);
+    table.replace(rows);
+
+    std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    uint64_t finished = 0;
+    size_t workersLeft = std::min<size_t>(std::max(1u, job.jobs), pending.size());
+
+    const auto worker = [&] {
+        for (;;) {
+            if (failed || stop())
+                break;
+            const size_t i = next++;
+            if (i >= pending.size())
+                break;
+            const uint64_t run = pending[i];
+            try {
+                const RunRecord record = ExecuteRun(job.plan, run, RunFolder(job.outDir, run), job.kernels);
+                table.append(RunsCsvRow(record));
+                const std::lock_guard lock(mutex);
+                ++finished;
+                if (progress)
+                    progress->runFinished();
+            } catch (const std::exception& e) {
+                const std::lock_guard lock(mutex);
+                if (!failed.exchange(true))
+                    outcome.error = "run " + RunFolderName(run) + ": " + e.what();
+            }
+            changed.notify_all();
+        }
+        const std::lock_guard lock(mutex);
+        --workersLeft;
+        changed.notify_all();
+    };
+
+    std::vector<std::thread> threads;
+    const size_t count = workersLeft;
+    threads.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        threads.emplace_back(worker);
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            if (progress)
+                progress->show();
+            if (workersLeft == 0)
+                break;
+            changed.wait_for(lock, std::chrono::milliseconds(200));
+        }
+    }
+    for (std::thread& t : threads)
+        t.join();
+    outcome.finished = finished;
+
+    // Whole again: every complete run of the shard, in run order.
+    if (outcome.error.empty() && outcome.skipped + outcome.finished == outcome.runs) {
+        std::vector<std::string> sorted;
+        for (const uint64_t run : runs)
+            if (std::optional<std::string> row = CompleteRunRow(job.outDir, run, header))
+                sorted.push_back(std::move(*row));
+        table.replace(sorted);
+    }
+    return outcome;
+}
+
+} // namespace landuse

@@ -1,0 +1,48 @@
+#pragma once
+// The runs of one experiment (or of one shard of it) on a set of worker
+// threads, each run a fresh simulation, with the table of results kept up
+// to date as runs finish.
+
+#include "app/batch_folder.h"
+#include "app/batch_options.h"
+#include "app/batch_progress.h"
+#include "model/grid.h"
+#include "sim/batch_plan.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace landuse {
+
+struct BatchJob {
+    BatchPlan plan;
+    std::filesystem::path outDir;
+    std::optional<Shard> shard;
+    unsigned jobs = 1;
+    GridKernels kernels = GridKernels::Best;
+};
+
+struct BatchOutcome {
+    uint64_t runs = 0;     // of this shard
+    uint64_t skipped = 0;  // complete before the start
+    uint64_t finished = 0; // made by this start
+    std::string error;     // the first failed run's message; the rest stopped after their run
+};
+
+// The run numbers of the shard (all runs without one).
+std::vector<uint64_t> ShardRuns(uint64_t runCount, const std::optional<Shard>& shard);
+
+// Makes the shard's runs that are not complete yet. `stop` is asked before
+// each run; once it says yes, the workers end after their current run.
+// `progress`, when given, is shown from the calling thread. The table holds
+// the shard's complete runs in run order at the start and, unless stopped or
+// failed, at the end; rows are added as runs finish in between.
+BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, BatchProgress* progress = nullptr);
+
+// How many of the shard's runs are complete already.
+uint64_t CompleteRuns(const BatchJob& job);
+
+} // namespace landuse

@@ -1,0 +1,175 @@
+// landuse-batch: the window's parameter sweeps without a window, on every
+// processor of a machine or as the tasks of a Slurm job array.
+
+#include "app/batch_folder.h"
+#include "app/batch_options.h"
+#include "app/batch_progress.h"
+#include "app/batch_runner.h"
+#include "app/run_options.h"
+#include "model/numtext.h"
+#include "model/random.h"
+#include "sim/batch_run.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+using namespace landuse;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitBad = 2;
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) { stopSignal = signal; }
+
+// The first SIGINT or SIGTERM lets the workers finish their runs; the
+// handler then resets itself, so a second one ends the process at once.
+void installStopHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (const int signal : {SIGINT, SIGTERM}) {
+        struct sigaction old {};
+        // A background job of a shell starts with SIGINT ignored, and means to stay so.
+        if (signal == SIGINT && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
+
+int fail(int status, const std::string& message)
+{
+    std::cerr << "landuse-batch: " << message << '\n';
+    return status;
+}
+
+int merge(const fs::path& outDir)
+{
+    const MergeResult result = MergeRuns(outDir);
+    std::string text = "merged " + IntToStr(int64_t(result.merged)) + " of " + IntToStr(int64_t(result.total))
+                       + " runs into " + (outDir / "runs.csv").string();
+    if (!result.missing.empty()) {
+        text += "; not complete:";
+        const size_t shown = std::min<size_t>(result.missing.size(), 10);
+        for (size_t i = 0; i < shown; ++i) {
+            text += ' ';
+            text += RunFolderName(result.missing[i]);
+        }
+        if (result.missing.size() > shown) {
+            text += " and ";
+            text += IntToStr(int64_t(result.missing.size() - shown));
+            text += " more";
+        }
+    }
+    std::cerr << "landuse-batch: " << text << '\n';
+    return result.missing.empty() ? 0 : ExitFailed;
+}
+
+// Everything is checked before the first run: a bad setting, shard or
+// folder ends the command with status 2 and leaves no run behind.
+BatchJob prepare(const BatchOptions& options)
+{
+    BatchJob job;
+    job.outDir = options.outDir;
+    job.shard = options.shard ? options.shard : ShardFromEnvironment();
+    job.kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
+    BatchSpec spec;
+    spec.experiment = options.experiment;
+    spec.settings = options.settings;
+    spec.runs = options.runs;
+    if (options.seed)
+        spec.seed = *options.seed;
+    else if (const std::optional<uint64_t> recorded = RecordedSeed(options.outDir))
+        spec.seed = *recorded; // the same command goes on with the same runs
+    else if (job.shard)
+        throw std::invalid_argument("the shards of an experiment need one master seed: give --seed S");
+    else
+        spec.seed = TRandom::ClockSeed();
+    job.plan = PlanBatch(std::move(spec));
+    PrepareBatchFolder(job.outDir);
+    RecordBatch(job.outDir, BatchJson(job.plan));
+    job.jobs = options.jobs.value_or(AvailableProcessors());
+    return job;
+}
+
+int run(const BatchJob& job)
+{
+    const std::vector<uint64_t> runs = ShardRuns(job.plan.runCount, job.shard);
+    const uint64_t complete = CompleteRuns(job);
+    std::string intro = std::string(ExperimentName(job.plan.spec.experiment)) + " in " + job.outDir.string() + ": "
+                        + IntToStr(int64_t(job.plan.runCount)) + " runs of " + IntToStr(job.plan.steps)
+                        + " steps, master seed " + std::to_string(job.plan.spec.seed);
+    if (job.shard)
+        intro += ", shard " + std::to_string(job.shard->index) + "/" + std::to_string(job.shard->count) + " with "
+                 + IntToStr(int64_t(runs.size())) + " runs";
+    intro += "; " + IntToStr(int64_t(complete)) + " complete already, "
+             + IntToStr(int64_t(std::min<uint64_t>(job.jobs, runs.size() - complete))) + " workers";
+    std::cerr << "landuse-batch: " << intro << std::endl;
+
+    BatchProgress progress(runs.size(), complete, isatty(STDERR_FILENO) != 0, stderr);
+    const BatchOutcome outcome = RunBatch(job, [] { return stopSignal != 0; }, &progress);
+    progress.clear();
+    const uint64_t done = outcome.skipped + outcome.finished;
+    const std::string tally = IntToStr(int64_t(done)) + " of " + IntToStr(int64_t(outcome.runs)) + " runs complete";
+    if (!outcome.error.empty())
+        return fail(ExitFailed, outcome.error + "\nlanduse-batch: " + tally);
+    if (done < outcome.runs)
+        return fail(128 + stopSignal, std::string("stopped by ") + signalName(stopSignal) + ": " + tally
+                                          + "; the same command goes on from there");
+    std::string made = IntToStr(int64_t(outcome.finished)) + " made in " + ClockText(uint64_t(progress.elapsed()));
+    if (outcome.finished > 0 && progress.elapsed() > 0)
+        made += " (" + FixedText(double(outcome.finished) / progress.elapsed() * 60.0, 1) + " runs/min)";
+    std::cerr << "landuse-batch: " << tally << "; " << made << "; table "
+              << RunsTablePath(job.outDir, job.shard).string() << '\n';
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    BatchOptions options;
+    try {
+        options = ParseBatchOptions(argc, argv);
+    } catch (const std::exception& e) {
+        return fail(ExitBad, std::string(e.what()) + " (landuse-batch --help tells more)");
+    }
+    if (options.help) {
+        std::cout << BatchUsage;
+        return 0;
+    }
+    try {
+        if (options.merge)
+            return merge(options.outDir);
+    } catch (const std::invalid_argument& e) {
+        return fail(ExitBad, e.what());
+    } catch (const std::exception& e) {
+        return fail(ExitFailed, e.what());
+    }
+    BatchJob job;
+    try {
+        job = prepare(options);
+    } catch (const std::exception& e) {
+        return fail(ExitBad, e.what());
+    }
+    installStopHandlers();
+    try {
+        return run(job);
+    } catch (const std::exception& e) {
+        return fail(ExitFailed, e.what());
+    }
+}
