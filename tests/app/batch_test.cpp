@@ -299,3 +299,17 @@ TEST(Batch, SigtermStopsAfterTheCurrentRunsAndTheSameCommandGoesOn)
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(lines(readFile(out / "runs.csv")), 5u);
 }
+
+TEST(Batch, ShardsStartingTogetherOnAFreshFolderBothRun)
+{
+    // As the tasks of an array job start: at once, on a folder none has made.
+    const fs::path top = landuse::test::FreshFolder("landuse-batch-");
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const std::string out = (top / std::to_string(attempt)).string();
+        const std::string args = " analysis2 " + out + " --seed 2 --set E_toSteps2=1 --set E_valTo2=1 --set Edit_size=10";
+        const ShellResult r = shell("(" + Batch + args + " --shard 0/2 & " + Batch + args
+                                    + " --shard 1/2 & wait $!; b=$?; wait; a=$?; echo status $a $b) 2>&1");
+        ASSERT_NE(r.output.find("status 0 0"), std::string::npos) << "attempt " << attempt << "\n" << r.output;
+        ASSERT_EQ(batch("merge " + out).status, 0);
+    }
+}
