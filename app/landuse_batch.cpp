@@ -118,8 +118,9 @@ int run(const BatchJob& job)
     if (job.shard)
         intro += ", shard " + std::to_string(job.shard->index) + "/" + std::to_string(job.shard->count) + " with "
                  + IntToStr(int64_t(runs.size())) + " runs";
-    intro += "; " + IntToStr(int64_t(complete)) + " complete already, "
-             + IntToStr(int64_t(std::min<uint64_t>(job.jobs, runs.size() - complete))) + " workers";
+    const uint64_t workers = std::min<uint64_t>(job.jobs, runs.size() - complete);
+    intro += "; " + IntToStr(int64_t(complete)) + " complete already, " + IntToStr(int64_t(workers))
+             + (workers == 1 ? " worker" : " workers");
     std::cerr << "landuse-batch: " << intro << std::endl;
 
     BatchProgress progress(runs.size(), complete, isatty(STDERR_FILENO) != 0, stderr);

@@ -1,5 +1,6 @@
 // The batch runner as a script or a cluster job would use it.
 
+#include "app/batch_options.h"
 #include "chart/world_raster.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
@@ -127,7 +128,7 @@ TEST(Batch, ResumeSkipsCompleteRunsAndRedoesAnIncompleteOne)
 
     r = batch(command); // the seed comes from the folder
     ASSERT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("master seed 5; 3 complete already"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("master seed 5; 3 complete already, 1 worker\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("4 of 4 runs complete; 1 made"), std::string::npos) << r.output;
     EXPECT_TRUE(readFile(run1 / "stats.csv").ends_with("kept\n"));
     EXPECT_FALSE(fs::exists(run2 / "stray.txt"));
@@ -312,4 +313,23 @@ TEST(Batch, ShardsStartingTogetherOnAFreshFolderBothRun)
         ASSERT_NE(r.output.find("status 0 0"), std::string::npos) << "attempt " << attempt << "\n" << r.output;
         ASSERT_EQ(batch("merge " + out).status, 0);
     }
+}
+
+TEST(Batch, WorkersDefaultToTheProcessorsThisProcessMayUse)
+{
+    const fs::path top = landuse::test::FreshFolder("landuse-batch-");
+    const std::string args = " repeat %s --runs 3 --seed 1 --set E_stop=5 --set Edit_size=10 2>&1";
+    const auto at = [&](const char* dir) {
+        std::string a = args;
+        return a.replace(a.find("%s"), 2, (top / dir).string());
+    };
+    ShellResult r = shell("taskset -c 0 " + Batch + at("one"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("0 complete already, 1 worker\n"), std::string::npos) << r.output;
+    const unsigned expected = std::min(landuse::AvailableProcessors(), 3u);
+    r = shell(Batch + at("all"));
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("0 complete already, " + std::to_string(expected) + (expected == 1 ? " worker\n" : " workers\n")),
+              std::string::npos)
+        << r.output;
 }
