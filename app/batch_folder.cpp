@@ -111,17 +111,17 @@ FolderLock::~FolderLock()
 std::string BatchJson(const BatchPlan& plan)
 {
     std::string j = "{\n";
-    j += "  \"experiment\": " + JsonString(ExperimentName(plan.spec.experiment)) + ",\n";
-    j += "  \"seed\": " + std::to_string(plan.spec.seed) + ",\n";
+    j += "  \"experiment\": " + JsonString(ExperimentName(plan.request.experiment)) + ",\n";
+    j += "  \"seed\": " + std::to_string(plan.request.seed) + ",\n";
     j += "  \"runs\": " + std::to_string(plan.runCount) + ",\n";
     j += "  \"steps\": " + std::to_string(plan.steps) + ",\n";
     std::string header = RunsCsvHeader(plan);
     header.pop_back();
     j += "  \"columns\": " + JsonString(header) + ",\n";
     j += "  \"settings\": [";
-    for (size_t i = 0; i < plan.spec.settings.size(); ++i)
-        j += (i ? ",\n    " : "\n    ") + JsonString(plan.spec.settings[i]);
-    j += plan.spec.settings.empty() ? "]\n" : "\n  ]\n";
+    for (size_t i = 0; i < plan.request.settings.size(); ++i)
+        j += (i ? ",\n    " : "\n    ") + JsonString(plan.request.settings[i]);
+    j += plan.request.settings.empty() ? "]\n" : "\n  ]\n";
     j += "}\n";
     return j;
 }

@@ -88,19 +88,19 @@ BatchJob prepare(const BatchOptions& options, std::optional<FolderLock>& lock)
     job.outDir = options.outDir;
     job.shard = options.shard ? options.shard : ShardFromEnvironment();
     job.kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
-    BatchSpec spec;
-    spec.experiment = options.experiment;
-    spec.settings = options.settings;
-    spec.runs = options.runs;
+    BatchRequest request;
+    request.experiment = options.experiment;
+    request.settings = options.settings;
+    request.runs = options.runs;
     if (options.seed)
-        spec.seed = *options.seed;
+        request.seed = *options.seed;
     else if (const std::optional<uint64_t> recorded = RecordedSeed(options.outDir))
-        spec.seed = *recorded; // the same command goes on with the same runs
+        request.seed = *recorded; // the same command goes on with the same runs
     else if (job.shard)
         throw std::invalid_argument("the shards of an experiment need one master seed: give --seed S");
     else
-        spec.seed = TRandom::ClockSeed();
-    job.plan = PlanBatch(std::move(spec));
+        request.seed = TRandom::ClockSeed();
+    job.plan = PlanBatch(std::move(request));
     PrepareBatchFolder(job.outDir);
     lock.emplace(job.outDir, job.shard);
     RecordBatch(job.outDir, BatchJson(job.plan));
@@ -112,9 +112,9 @@ int run(const BatchJob& job)
 {
     const std::vector<uint64_t> runs = ShardRuns(job.plan.runCount, job.shard);
     const uint64_t complete = CompleteRuns(job);
-    std::string intro = std::string(ExperimentName(job.plan.spec.experiment)) + " in " + job.outDir.string() + ": "
+    std::string intro = std::string(ExperimentName(job.plan.request.experiment)) + " in " + job.outDir.string() + ": "
                         + IntToStr(int64_t(job.plan.runCount)) + " runs of " + IntToStr(job.plan.steps)
-                        + " steps, master seed " + std::to_string(job.plan.spec.seed);
+                        + " steps, master seed " + std::to_string(job.plan.request.seed);
     if (job.shard)
         intro += ", shard " + std::to_string(job.shard->index) + "/" + std::to_string(job.shard->count) + " with "
                  + IntToStr(int64_t(runs.size())) + " runs";

@@ -50,12 +50,12 @@ void planAnalysis1(BatchPlan& plan, const ParamRegister& reg)
         if (plan.drawn[i])
             plan.varied.insert(plan.varied.end(), WeightNames[i].begin(), WeightNames[i].end());
     // The window's sweep ends after the run in which its count passes E_runs.
-    plan.runCount = checkedRuns(plan.spec.runs ? *plan.spec.runs : uint64_t(reg.position(Ctl::UpD_runs)) + 2);
+    plan.runCount = checkedRuns(plan.request.runs ? *plan.request.runs : uint64_t(reg.position(Ctl::UpD_runs)) + 2);
 }
 
 void planAnalysis2(BatchPlan& plan, const ParamRegister& reg)
 {
-    if (plan.spec.runs)
+    if (plan.request.runs)
         throw std::invalid_argument("--runs does not apply to analysis2: its runs are the noise values from "
                                     "E_valFrom2 to E_valTo2 by E_incre");
     plan.steps = runLength(reg, Ctl::E_toSteps2);
@@ -76,10 +76,10 @@ void planAnalysis2(BatchPlan& plan, const ParamRegister& reg)
 
 void planRepeat(BatchPlan& plan, const ParamRegister& reg)
 {
-    if (!plan.spec.runs)
+    if (!plan.request.runs)
         throw std::invalid_argument("repeat needs --runs N: how many runs of the one setting to make");
     plan.steps = runLength(reg, Ctl::E_stop);
-    plan.runCount = checkedRuns(*plan.spec.runs);
+    plan.runCount = checkedRuns(*plan.request.runs);
 }
 
 } // namespace
@@ -111,16 +111,16 @@ uint64_t RunSeed(uint64_t master, uint64_t run)
     return SplitMix64(state);
 }
 
-BatchPlan PlanBatch(BatchSpec spec)
+BatchPlan PlanBatch(BatchRequest request)
 {
     BatchPlan plan;
-    plan.spec = std::move(spec);
+    plan.request = std::move(request);
     // Messages of the model become the planner's refusals.
     HeadlessHost host(std::filesystem::current_path());
-    Simulation sim(&host, plan.spec.seed);
+    Simulation sim(&host, plan.request.seed);
     sim.Create();
     plan.defaults = SettingsOf(sim.Register);
-    for (const std::string& setting : plan.spec.settings) {
+    for (const std::string& setting : plan.request.settings) {
         sim.Register.assign(setting);
         if (!host.messages.empty())
             throw std::invalid_argument(setting + ": " + host.messages.front());
@@ -136,7 +136,7 @@ BatchPlan PlanBatch(BatchSpec spec)
             throw std::invalid_argument(*oversized);
         TWeightTable table;
         ReadWeightTable(reg, table);
-        switch (plan.spec.experiment) {
+        switch (plan.request.experiment) {
         case Experiment::Analysis1:
             planAnalysis1(plan, reg);
             break;

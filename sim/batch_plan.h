@@ -22,7 +22,7 @@ enum class Experiment {
 std::optional<Experiment> ExperimentNamed(std::string_view name);
 const char* ExperimentName(Experiment experiment);
 
-struct BatchSpec {
+struct BatchRequest {
     Experiment experiment = Experiment::Repeat;
     std::vector<std::string> settings; // NAME=TEXT in the order given; a later one wins
     uint64_t seed = 0;                 // the master seed
@@ -30,7 +30,7 @@ struct BatchSpec {
 };
 
 struct BatchPlan {
-    BatchSpec spec;
+    BatchRequest request;
     uint64_t runCount = 0;
     int32_t steps = 0; // of every run: E_toSteps, E_toSteps2 or E_stop
     // Analysis 1: the land uses whose weights are drawn (population, service, industry).
@@ -47,7 +47,7 @@ struct BatchPlan {
 
 // Checks the settings on a simulation of their own and plans the runs.
 // Throws std::invalid_argument with a one-line message naming the bad text.
-BatchPlan PlanBatch(BatchSpec spec);
+BatchPlan PlanBatch(BatchRequest request);
 
 // The seed of run `run`: the (run + 1)-th word of splitmix64 from the master seed.
 uint64_t RunSeed(uint64_t master, uint64_t run);

@@ -61,7 +61,7 @@ std::string jsonList(const std::vector<std::string>& items, const char* indent)
 std::optional<std::string> replayCommand(const BatchPlan& plan, const RunRecord& record,
                                          const std::vector<std::string>& settings)
 {
-    if (plan.spec.experiment == Experiment::Analysis1)
+    if (plan.request.experiment == Experiment::Analysis1)
         return std::nullopt;
     std::string command = "landuse-run --seed " + std::to_string(record.seed) + " --steps " + IntToStr(plan.steps);
     for (const std::string& setting : ChangedSettings(settings, plan.defaults))
@@ -90,10 +90,10 @@ std::string runJson(const BatchPlan& plan, const RunRecord& r, const Simulation&
     };
 
     std::string j = "{\n";
-    j += "  \"experiment\": " + JsonString(ExperimentName(plan.spec.experiment)) + ",\n";
+    j += "  \"experiment\": " + JsonString(ExperimentName(plan.request.experiment)) + ",\n";
     j += "  \"run\": " + std::to_string(r.run) + ",\n";
     j += "  \"seed\": " + std::to_string(r.seed) + ",\n";
-    j += "  \"master_seed\": " + std::to_string(plan.spec.seed) + ",\n";
+    j += "  \"master_seed\": " + std::to_string(plan.request.seed) + ",\n";
     j += "  \"steps\": " + IntToStr(plan.steps) + ",\n";
     j += "  \"stem\": " + JsonString(r.stem) + ",\n";
     j += "  \"varied\": {\n";
@@ -179,7 +179,7 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
 
     RunRecord record;
     record.run = run;
-    record.seed = RunSeed(plan.spec.seed, run);
+    record.seed = RunSeed(plan.request.seed, run);
 
     WorldRaster raster;
     HeadlessHost host(folder, &raster);
@@ -188,7 +188,7 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     sim.setPainter(&raster);
     // As the runner starts: the window's first world, then the settings.
     sim.Create();
-    for (const std::string& setting : plan.spec.settings)
+    for (const std::string& setting : plan.request.settings)
         sim.Register.assign(setting);
     // This runner ends the runs itself; the window's checks must not.
     sim.Register.setChecked(Ctl::CB_actAna1, false);
@@ -196,7 +196,7 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     throwIfMessage(host, "");
 
     try {
-        switch (plan.spec.experiment) {
+        switch (plan.request.experiment) {
         case Experiment::Analysis1:
             sim.StartAnalysis1();
             for (size_t i = 0; i < 3; ++i)
@@ -228,7 +228,7 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     const auto note = [&](const fs::path& file) { files.push_back(file.lexically_relative(folder).generic_string()); };
     // Under the stem the window would use: analysis 1 drew it with the
     // weights, analysis 2 names its noise now, a repeat keeps E_pName.
-    if (plan.spec.experiment == Experiment::Analysis2)
+    if (plan.request.experiment == Experiment::Analysis2)
         sim.NameRunAnalysis2();
     for (const fs::path& f : sim.SavePictures())
         note(f);
