@@ -5,6 +5,7 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <utility>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -39,33 +40,40 @@ std::vector<uint64_t> ShardRuns(uint64_t runCount, const std::optional<Shard>& s
     return runs;
 }
 
-uint64_t CompleteRuns(const BatchJob& job)
+BatchScan ScanBatch(const BatchJob& job)
 {
-    uint64_t complete = 0;
-    for (const uint64_t run : ShardRuns(job.plan.runCount, job.shard))
-        complete += RunIsComplete(RunFolder(job.outDir, run)) ? 1 : 0;
-    return complete;
+    BatchScan scan;
+    const std::string header = RunsCsvHeader(job.plan);
+    for (const uint64_t run : ShardRuns(job.plan.runCount, job.shard)) {
+        ++scan.runs;
+        if (std::optional<std::string> row = CompleteRunRow(job.outDir, run, header))
+            scan.rows.emplace_back(run, std::move(*row));
+        else
+            scan.pending.push_back(run);
+    }
+    return scan;
 }
 
-BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, BatchProgress* progress)
+BatchOutcome RunBatch(const BatchJob& job, const BatchScan& scan, const std::function<bool()>& stop,
+                      BatchProgress* progress)
 {
-    const std::string header = RunsCsvHeader(job.plan);
-    const std::vector<uint64_t> runs = ShardRuns(job.plan.runCount, job.shard);
     BatchOutcome outcome;
-    outcome.runs = runs.size();
+    outcome.runs = scan.runs;
+    outcome.skipped = scan.rows.size();
+    const std::vector<uint64_t>& pending = scan.pending;
 
     // The table starts with what earlier starts completed, in run order.
-    std::vector<uint64_t> pending;
-    std::vector<std::string> rows;
-    for (const uint64_t run : runs) {
-        if (std::optional<std::string> row = CompleteRunRow(job.outDir, run, header))
-            rows.push_back(std::move(*row));
-        else
-            pending.push_back(run);
-    }
-    outcome.skipped = rows.size();
-    RunsTable table(RunsTablePath(job.outDir, job.shard), header);
-    table.replace(rows);
+    std::vector<std::pair<uint64_t, std::string>> rows = scan.rows;
+    const auto tableRows = [&rows] {
+        std::sort(rows.begin(), rows.end());
+        std::vector<std::string> sorted;
+        sorted.reserve(rows.size());
+        for (const auto& r : rows)
+            sorted.push_back(r.second);
+        return sorted;
+    };
+    RunsTable table(RunsTablePath(job.outDir, job.shard), RunsCsvHeader(job.plan));
+    table.replace(tableRows());
 
     keepFreedMemoryForTheNextRun();
     std::atomic<size_t> next{0};
@@ -85,8 +93,10 @@ BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, Ba
             const uint64_t run = pending[i];
             try {
                 const RunRecord record = ExecuteRun(job.plan, run, RunFolder(job.outDir, run), job.kernels);
-                table.append(RunsCsvRow(record));
+                std::string row = RunsCsvRow(record);
+                table.append(row);
                 const std::lock_guard lock(mutex);
+                rows.emplace_back(run, std::move(row));
                 ++finished;
                 if (progress)
                     progress->runFinished();
@@ -122,13 +132,8 @@ BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, Ba
     outcome.finished = finished;
 
     // Whole again: every complete run of the shard, in run order.
-    if (outcome.error.empty() && outcome.skipped + outcome.finished == outcome.runs) {
-        std::vector<std::string> sorted;
-        for (const uint64_t run : runs)
-            if (std::optional<std::string> row = CompleteRunRow(job.outDir, run, header))
-                sorted.push_back(std::move(*row));
-        table.replace(sorted);
-    }
+    if (outcome.error.empty() && outcome.skipped + outcome.finished == outcome.runs)
+        table.replace(tableRows());
     return outcome;
 }
 

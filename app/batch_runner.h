@@ -14,6 +14,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace landuse {
 
@@ -35,14 +37,21 @@ struct BatchOutcome {
 // The run numbers of the shard (all runs without one).
 std::vector<uint64_t> ShardRuns(uint64_t runCount, const std::optional<Shard>& shard);
 
-// Makes the shard's runs that are not complete yet. `stop` is asked before
-// each run; once it says yes, the workers end after their current run.
-// `progress`, when given, is shown from the calling thread. The table holds
-// the shard's complete runs in run order at the start and, unless stopped or
-// failed, at the end; rows are added as runs finish in between.
-BatchOutcome RunBatch(const BatchJob& job, const std::function<bool()>& stop, BatchProgress* progress = nullptr);
+// Where the shard's runs stand before a start: the rows of the complete
+// ones, and the run numbers still to make.
+struct BatchScan {
+    uint64_t runs = 0;
+    std::vector<std::pair<uint64_t, std::string>> rows; // run, its row of the table
+    std::vector<uint64_t> pending;
+};
+BatchScan ScanBatch(const BatchJob& job);
 
-// How many of the shard's runs are complete already.
-uint64_t CompleteRuns(const BatchJob& job);
+// Makes the pending runs of the scan. `stop` is asked before each run; once
+// it says yes, the workers end after their current run. `progress`, when
+// given, is shown from the calling thread. The table holds the shard's
+// complete runs in run order at the start and, unless stopped or failed, at
+// the end; rows are added as runs finish in between.
+BatchOutcome RunBatch(const BatchJob& job, const BatchScan& scan, const std::function<bool()>& stop,
+                      BatchProgress* progress = nullptr);
 
 } // namespace landuse

@@ -110,21 +110,21 @@ BatchJob prepare(const BatchOptions& options, std::optional<FolderLock>& lock)
 
 int run(const BatchJob& job)
 {
-    const std::vector<uint64_t> runs = ShardRuns(job.plan.runCount, job.shard);
-    const uint64_t complete = CompleteRuns(job);
+    const BatchScan scan = ScanBatch(job);
+    const uint64_t complete = scan.rows.size();
     std::string intro = std::string(ExperimentName(job.plan.request.experiment)) + " in " + job.outDir.string() + ": "
                         + IntToStr(int64_t(job.plan.runCount)) + " runs of " + IntToStr(job.plan.steps)
                         + " steps, master seed " + std::to_string(job.plan.request.seed);
     if (job.shard)
         intro += ", shard " + std::to_string(job.shard->index) + "/" + std::to_string(job.shard->count) + " with "
-                 + IntToStr(int64_t(runs.size())) + " runs";
-    const uint64_t workers = std::min<uint64_t>(job.jobs, runs.size() - complete);
+                 + IntToStr(int64_t(scan.runs)) + " runs";
+    const uint64_t workers = std::min<uint64_t>(job.jobs, scan.runs - complete);
     intro += "; " + IntToStr(int64_t(complete)) + " complete already, " + IntToStr(int64_t(workers))
              + (workers == 1 ? " worker" : " workers");
     std::cerr << "landuse-batch: " << intro << std::endl;
 
-    BatchProgress progress(runs.size(), complete, isatty(STDERR_FILENO) != 0, stderr);
-    const BatchOutcome outcome = RunBatch(job, [] { return stopSignal != 0; }, &progress);
+    BatchProgress progress(scan.runs, complete, isatty(STDERR_FILENO) != 0, stderr);
+    const BatchOutcome outcome = RunBatch(job, scan, [] { return stopSignal != 0; }, &progress);
     progress.clear();
     const uint64_t done = outcome.skipped + outcome.finished;
     const std::string tally = IntToStr(int64_t(done)) + " of " + IntToStr(int64_t(outcome.runs)) + " runs complete";

@@ -30,7 +30,7 @@ static void BM_BatchAnalysis2(benchmark::State& state)
         std::filesystem::create_directories(top / "runs");
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        const BatchOutcome outcome = RunBatch(job, [] { return false; });
+        const BatchOutcome outcome = RunBatch(job, ScanBatch(job), [] { return false; });
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!outcome.error.empty()) {
             state.SkipWithError(outcome.error.c_str());
