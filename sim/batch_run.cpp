@@ -41,8 +41,6 @@ std::string shellWord(std::string_view word)
     return quoted;
 }
 
-void writeFile(const fs::path& file, std::string_view bytes) { WriteFileReplacing(file, bytes); }
-
 std::string jsonList(const std::vector<std::string>& items, const char* indent)
 {
     std::string out = "[";
@@ -241,11 +239,11 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     if (!sim.RankSize.Measures.empty())
         record.fit = sim.RankSize.Measures.back();
 
-    writeFile(folder / "stats.csv", stats);
-    writeFile(folder / "ranksize.csv", RankSizeCsv(sim.RankSize));
-    writeFile(folder / "result.csv", RunsCsvHeader(plan) + RunsCsvRow(record));
+    WriteFileReplacing(folder / "stats.csv", stats);
+    WriteFileReplacing(folder / "ranksize.csv", RankSizeCsv(sim.RankSize));
+    WriteFileReplacing(folder / "result.csv", RunsCsvHeader(plan) + RunsCsvRow(record));
     files.insert(files.end(), {"stats.csv", "ranksize.csv", "result.csv"});
-    writeFile(folder / "run.json", runJson(plan, record, sim, files));
+    WriteFileReplacing(folder / "run.json", runJson(plan, record, sim, files));
     return record;
 }
 
