@@ -9,6 +9,7 @@
 #include "analysis/rgb_image.h"
 #include "analysis/run_csv.h"
 #include "analysis/statistics.h"
+#include "analysis/world_animation.h"
 #include "app/run_options.h"
 #include "chart/world_raster.h"
 #include "model/numtext.h"
@@ -207,7 +208,7 @@ int run(const RunOptions& options)
     sim.world.Kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
     // Drawn from the first setup on, as the window draws.
     std::optional<WorldRaster> raster;
-    if (!options.pictureFile.empty()) {
+    if (!options.pictureFile.empty() || !options.animationFile.empty()) {
         raster.emplace();
         sim.setPainter(&*raster);
     }
@@ -224,6 +225,7 @@ int run(const RunOptions& options)
     std::optional<size_t> rankSize;
     std::optional<size_t> data;
     std::optional<size_t> picture;
+    std::optional<size_t> animationAt;
     std::array<fs::path, 3> dataFiles;
     if (!options.dataDir.empty()) {
         // The stem first: a refused one leaves no folder behind.
@@ -245,8 +247,14 @@ int run(const RunOptions& options)
     }
     if (!options.pictureFile.empty())
         plan(picture, "--picture", options.pictureFile);
+    if (!options.animationFile.empty())
+        plan(animationAt, "--animation", options.animationFile);
     outputs.open();
     checkStop(0);
+    std::optional<WorldAnimation> animation;
+    if (animationAt)
+        animation.emplace(options.animationEvery.value_or(DefaultAnimationEvery),
+                          [&outputs, at = *animationAt](std::string_view bytes) { outputs.at(at).write(bytes); });
 
     if (!sim.NewSetup())
         return fail(host.message);
@@ -266,6 +274,8 @@ int run(const RunOptions& options)
             const RunStatistics s = ComputeRunStatistics(sim.world.Agents);
             outputs.at(*stats).write(StatsCsvRow(sim.StepCount, int64_t(sim.world.Agents.size()), s));
         }
+        if (animation && animation->due(sim.StepCount))
+            animation->addFrame(*raster, sim.StepCount);
         if (progress) {
             const auto now = Clock::now();
             if (now - lastReport > std::chrono::milliseconds(250)) {
@@ -281,6 +291,12 @@ int run(const RunOptions& options)
         std::fputs("\r\033[K", stderr);
     checkStop(options.steps);
 
+    if (animation) {
+        // The last frame is the world at the end, whatever K.
+        if (animation->lastStep() != int64_t(sim.StepCount))
+            animation->addFrame(*raster, sim.StepCount);
+        animation->finish();
+    }
     if (rankSize)
         outputs.at(*rankSize).write(RankSizeCsv(sim.RankSize));
     std::string omissions;

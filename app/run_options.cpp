@@ -12,12 +12,15 @@ namespace landuse {
 const char* const RunUsage =
     "usage: landuse-run --steps N [--seed S] [--set NAME=TEXT]... [--stats FILE]\n"
     "                   [--ranksize FILE] [--data DIR] [--picture FILE.jpg]\n"
+    "                   [--animation FILE.gif [--every K]]\n"
     "                   [--kernels best|portable|avx512]\n"
     "Builds a world from the default controls, with each --set applied first,\n"
     "and runs N steps without a window. FILE may be '-' for standard output.\n"
     "--picture saves the world as the window would show it after the last step\n"
     "(cells with the agents on top, by the display options of the Graphic page)\n"
     "as a JPEG of 404 by 404 pixels.\n"
+    "--animation saves the same picture every K-th step (default 10) and after the\n"
+    "last as an animated GIF, the step number in its top left corner.\n"
     "--kernels picks the code of the whole-grid passes (default: LANDUSE_KERNELS,\n"
     "else best); every choice gives the same results.\n";
 
@@ -80,7 +83,8 @@ RunOptions parseOptions(int argc, char** argv, bool window)
             return argv[++i];
         };
         const bool runnerOnly
-            = arg == "--steps" || arg == "--stats" || arg == "--ranksize" || arg == "--data" || arg == "--picture";
+            = arg == "--steps" || arg == "--stats" || arg == "--ranksize" || arg == "--data" || arg == "--picture"
+              || arg == "--animation" || arg == "--every";
         if (window && runnerOnly) {
             throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
         } else if (arg == "--steps") {
@@ -99,6 +103,13 @@ RunOptions parseOptions(int argc, char** argv, bool window)
             options.dataDir = value();
         } else if (arg == "--picture") {
             options.pictureFile = value();
+        } else if (arg == "--animation") {
+            options.animationFile = value();
+        } else if (arg == "--every") {
+            options.animationEvery = parseNumber<int64_t>(arg, value());
+            if (*options.animationEvery < 1)
+                throw std::invalid_argument("--every: keep every K-th step with K 1 or more, not "
+                                            + std::to_string(*options.animationEvery));
         } else if (arg == "--kernels") {
             options.kernels = ParseKernelsOption(value());
         } else if (arg == "--help" || arg == "-h") {
@@ -109,6 +120,8 @@ RunOptions parseOptions(int argc, char** argv, bool window)
     }
     if (!window && !options.help && options.steps < 0)
         throw std::invalid_argument("--steps N is required");
+    if (options.animationEvery && options.animationFile.empty())
+        throw std::invalid_argument("--every needs --animation FILE.gif");
     return options;
 }
 

@@ -19,6 +19,8 @@ struct RunOptions {
     std::string rankSizeFile;
     std::string dataDir;
     std::string pictureFile; // JPEG of the world after the last step
+    std::string animationFile; // GIF of the world every animationEvery-th step
+    std::optional<int64_t> animationEvery;
     std::optional<GridKernels> kernels;
     bool help = false;
 };

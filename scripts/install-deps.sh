@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake make
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev
-  libjpeg-dev libjpeg-turbo-progs
+  libjpeg-dev libjpeg-turbo-progs libgif-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils fontconfig fonts-dejavu-core fonts-wine
   python3-xlrd
