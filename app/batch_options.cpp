@@ -15,8 +15,9 @@ namespace landuse {
 const char* const BatchUsage =
     "usage: landuse-batch analysis1|analysis2|repeat OUT_DIR [--set NAME=TEXT]...\n"
     "                     [--params FILE] [--runs N] [--seed S] [-j N] [--shard I/N]\n"
-    "                     [--kernels best|portable|avx512]\n"
+    "                     [--kernels best|portable|avx512] [--report]\n"
     "       landuse-batch merge OUT_DIR\n"
+    "       landuse-batch report OUT_DIR\n"
     "Runs the window's parameter sweeps without a window, each run a fresh world\n"
     "seeded from the master seed and its number:\n"
     "  analysis1  weights drawn for every run; E_runs + 2 runs of E_toSteps steps\n"
@@ -30,7 +31,9 @@ const char* const BatchUsage =
     "-j N runs N at once (default: the processors this process may use).\n"
     "--shard I/N makes only the runs whose number modulo N is I (default: from a\n"
     "Slurm array task's SLURM_ARRAY_TASK_ID); 'merge' then rebuilds runs.csv from\n"
-    "the run folders of all shards.\n";
+    "the run folders of all shards.\n"
+    "'report' (or --report once the runs are done) writes OUT_DIR/report/index.html:\n"
+    "plots of the results, the final worlds and a table of the runs.\n";
 
 namespace {
 
@@ -186,6 +189,8 @@ BatchOptions ParseBatchOptions(int argc, char** argv)
             options.jobs = unsigned(jobs);
         } else if (arg == "--shard") {
             options.shard = ParseShard(value());
+        } else if (arg == "--report") {
+            options.report = true;
         } else if (arg == "--kernels") {
             options.kernels = ParseKernelsOption(value());
         } else if (arg.size() > 1 && arg.front() == '-') {
@@ -197,14 +202,17 @@ BatchOptions ParseBatchOptions(int argc, char** argv)
             throw std::invalid_argument("option " + std::string(arg) + " takes no value");
     }
     if (positional.empty())
-        throw std::invalid_argument("no experiment: give analysis1, analysis2, repeat or merge");
+        throw std::invalid_argument("no experiment: give analysis1, analysis2, repeat, merge or report");
     const std::string_view what = positional.front();
     if (what == "merge") {
         options.merge = true;
+    } else if (what == "report") {
+        options.reportOnly = true;
     } else if (const std::optional<Experiment> e = ExperimentNamed(what)) {
         options.experiment = *e;
     } else {
-        throw std::invalid_argument(Quoted(what) + " is no experiment: give analysis1, analysis2, repeat or merge");
+        throw std::invalid_argument(Quoted(what)
+                                    + " is no experiment: give analysis1, analysis2, repeat, merge or report");
     }
     if (positional.size() < 2)
         throw std::invalid_argument("no OUT_DIR: give the folder the runs go to");
@@ -215,6 +223,12 @@ BatchOptions ParseBatchOptions(int argc, char** argv)
         throw std::invalid_argument("OUT_DIR is empty");
     if (options.merge && (!options.settings.empty() || options.runs || options.seed || options.shard))
         throw std::invalid_argument("merge takes only OUT_DIR: the experiment is read from its folder");
+    if (options.reportOnly
+        && (!options.settings.empty() || options.runs || options.seed || options.shard || options.jobs
+            || options.kernels || options.report))
+        throw std::invalid_argument("report takes only OUT_DIR: the experiment is read from its folder");
+    if (options.merge && options.report)
+        throw std::invalid_argument("--report goes with an experiment; 'report OUT_DIR' makes one alone");
     return options;
 }
 

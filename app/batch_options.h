@@ -23,6 +23,8 @@ struct Shard {
 struct BatchOptions {
     bool help = false;
     bool merge = false; // "merge OUT_DIR"
+    bool report = false;     // --report: the report once the runs are done
+    bool reportOnly = false; // "report OUT_DIR"
     Experiment experiment = Experiment::Repeat;
     std::filesystem::path outDir;
     std::vector<std::string> settings; // --params files' lines and --set texts, in the order given

@@ -9,6 +9,10 @@
 #include "model/numtext.h"
 #include "model/random.h"
 #include "sim/batch_run.h"
+#include "sim/experiment_results.h"
+#include "ui/experiment_report.h"
+
+#include <QApplication>
 
 #include <signal.h>
 #include <unistd.h>
@@ -78,6 +82,29 @@ int merge(const fs::path& outDir)
     }
     std::cerr << "landuse-batch: " << text << '\n';
     return result.missing.empty() ? 0 : ExitFailed;
+}
+
+// Plots are drawn by the window's chart views, on Qt's offscreen platform
+// unless one is chosen: the report needs no display.
+int report(const fs::path& outDir)
+{
+    // Read first: a folder that is no experiment is refused in one line,
+    // before Qt has anything to say.
+    const ExperimentResults results = ReadExperimentResults(outDir);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "landuse-batch";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    const ui::ReportSummary summary = ui::WriteExperimentReport(results);
+    std::string text = "report of " + IntToStr(int64_t(summary.complete)) + " runs in " + summary.index.string()
+                       + " (" + IntToStr(int64_t(summary.plots)) + " plots)";
+    if (summary.missing > 0)
+        text += "; " + IntToStr(int64_t(summary.missing)) + " of "
+                + IntToStr(int64_t(summary.complete + summary.missing)) + " runs missing";
+    std::cerr << "landuse-batch: " << text << '\n';
+    return 0;
 }
 
 // Everything is checked before the first run: a bad setting, shard or
@@ -158,6 +185,8 @@ int main(int argc, char** argv)
     try {
         if (options.merge)
             return merge(options.outDir);
+        if (options.reportOnly)
+            return report(options.outDir);
     } catch (const std::invalid_argument& e) {
         return fail(ExitBad, e.what());
     } catch (const std::exception& e) {
@@ -172,7 +201,10 @@ int main(int argc, char** argv)
     }
     installStopHandlers();
     try {
-        return run(job);
+        const int status = run(job);
+        if (status != 0 || !options.report)
+            return status;
+        return report(job.outDir);
     } catch (const std::exception& e) {
         return fail(ExitFailed, e.what());
     }

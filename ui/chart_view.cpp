@@ -417,10 +417,13 @@ void ChartView::applyStyle(Entry& entry)
     QLineSeries* q = entry.qt;
     const QColor color = ToQColor(s.Color());
     q->setName(QString::fromStdString(s.Title()));
+    const Marker& marker = s.Markers();
     QPen pen(color);
     pen.setWidth(std::max(1, s.LineWidth()));
+    // Width 0 with markers: the points alone, a scatter plot.
+    if (s.LineWidth() <= 0 && marker.visible)
+        pen.setStyle(Qt::NoPen);
     q->setPen(pen);
-    const Marker& marker = s.Markers();
     if (marker.visible) {
         const QImage image = MarkerImage(marker, color);
         q->setLightMarker(image);
