@@ -115,6 +115,8 @@ constexpr std::array<ControlDef, ControlCount> Table = {{
     edit(Ctl::E_grav, "E_grav", Graphic, Output, "", "5", T::Integer, Ctl::CB_gravity, false),
     button(Ctl::B_repaint, "B_repaint", Graphic, Output, "repaint all"),
     button(Ctl::B_rankSize, "B_rankSize", Graphic, "", "rank size "),
+    // Records the world as an animated GIF while the run goes on.
+    check(Ctl::CB_record, "CB_record", Graphic, "", "record", 0),
 
     edit(Ctl::E_tileSz, "E_tileSz", Ana1, "", "tile size for rank-size measure:", "20", T::Integer),
     updown(Ctl::UpD_tileSz, "UpD_tileSz", Ana1, "", Ctl::E_tileSz, 20, 2, 50),

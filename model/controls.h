@@ -44,7 +44,7 @@ enum class Ctl {
     B_saveBmp, E_pName, B_saveXML,
     // Page "Graphic"
     CB_noTracks, CB_showOrig, CB_showAB, cb_noDesti, Cb_allBlack, CB_potField,
-    CB_FieldNr, CB_showAg, CB_gravity, E_grav, B_repaint, B_rankSize,
+    CB_FieldNr, CB_showAg, CB_gravity, E_grav, B_repaint, B_rankSize, CB_record,
     // Page "Analysis 1"
     E_tileSz, UpD_tileSz, E_toSteps, UpD_toSteps, E_runs, UpD_runs, E_valFrom,
     E_valTo, CB_pop, CB_popNull, CB_serv, CB_servNull, CB_indu, CB_induNull,

@@ -6,6 +6,7 @@
 #include "ui/message_strip.h"
 #include "ui/rank_size_window.h"
 #include "ui/register_binding.h"
+#include "ui/run_recorder.h"
 #include "ui/window_font.h"
 #include "ui/window_picture.h"
 #include "ui/world_view.h"
@@ -35,8 +36,11 @@ public:
     {
         if (on && !form_.timer_.isActive())
             form_.timer_.start();
-        else if (!on)
+        else if (!on) {
             form_.timer_.stop();
+            // The run stopped: its recording is complete.
+            form_.recorder_->finish(form_.sim_.StepCount, *this);
+        }
     }
     void setCaption(const std::string& text) override { form_.setWindowTitle(QString::fromStdString(text)); }
     void showMessage(const std::string& text) override
@@ -82,6 +86,7 @@ TForm1::TForm1(const WindowStart& start, QWidget* parent)
 {
     sim_.world.Kernels = start.kernels;
     sim_.setPainter(&raster_);
+    recorder_ = std::make_unique<RunRecorder>(raster_, host_->programFolder());
     buildWindow();
     connectButtons();
     FormCreate(start);
@@ -175,7 +180,11 @@ void TForm1::connectButtons()
     on(Ctl::B_saveBmp, [this] { sim_.SaveBmp(); });
     on(Ctl::B_saveXML, [this] { sim_.SaveXls(); });
     // A display option redraws at once (the simulation's handlers do it).
-    sim_.Register.addEventListener([this](Ctl, ControlEvent) { panel_->refresh(); });
+    sim_.Register.addEventListener([this](Ctl id, ControlEvent) {
+        if (id == Ctl::CB_record && !sim_.Register.checked(Ctl::CB_record))
+            recorder_->finish(sim_.StepCount, *host_);
+        panel_->refresh();
+    });
 }
 
 void TForm1::FormCreate(const WindowStart& start)
@@ -194,6 +203,8 @@ void TForm1::Timer1Timer()
     host_->stepping = true;
     sim_.Step();
     host_->stepping = false;
+    recorder_->afterStep(sim_.Register.checked(Ctl::CB_record), timer_.isActive(), sim_.Register.text(Ctl::E_pName),
+                         sim_.StepCount, *host_);
     // A step's message goes as soon as a later step reads its control
     // without failing; other messages stay their few seconds.
     if (host_->messages == before && host_->fromStep)
@@ -217,6 +228,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     // FormDestroy: the world goes with the window, and the program with it.
     timer_.stop();
+    recorder_->finish(sim_.StepCount, *host_);
     rankSize_->close();
     sim_.FreeWorld();
     QWidget::closeEvent(event);

@@ -24,6 +24,7 @@ namespace landuse::ui {
 
 class ChartView;
 class MessageStrip;
+class RunRecorder;
 class TForm2;
 class RegisterBinding;
 class WorldView;
@@ -60,6 +61,8 @@ public:
     TForm2* rankSizeWindow() const { return rankSize_.get(); }
     // The client area as the saved picture shows it, also while hidden.
     QImage picture();
+    // The "record" box's recorder.
+    RunRecorder& recorder() { return *recorder_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,6 +87,7 @@ private:
     QTimer timer_;
     std::filesystem::path programFolder_;
     std::unique_ptr<TForm2> rankSize_;
+    std::unique_ptr<RunRecorder> recorder_;
 };
 
 } // namespace landuse::ui
