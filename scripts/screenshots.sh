@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/screenshots/ the way a user sees the window:
 # the program under a virtual X display, driven by clicks. Needs the build,
-# xvfb-run (from install-deps.sh), xdotool and ImageMagick (installed here
-# when missing).
+# xvfb-run (from install-deps.sh), xdotool, ImageMagick and, for the page of
+# a batch report, Chromium (installed here when missing).
 #
 #   bash scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]
 set -euo pipefail
@@ -14,6 +14,7 @@ mkdir -p "$out"
 missing=()
 command -v xdotool >/dev/null || missing+=(xdotool)
 command -v import >/dev/null || missing+=(imagemagick)
+command -v chromium >/dev/null || missing+=(chromium)
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
@@ -67,3 +68,16 @@ xdotool mousemove $((859 + 60)) 40 mousedown 1 mousemove $((859 + 200)) 140 mous
 sleep 0.5
 shot_ranksize "$out/ranksize-zoomed.png"
 stop_window
+
+# The report of the README's analysis-2 example, as a browser shows it, and
+# one run as an animation.
+report=$(mktemp -d)
+"$build/app/landuse-batch" analysis2 "$report/service-noise" --seed 7 --set RB_serv=1 \
+  --set E_valTo2=6 --set E_incre=0,5 --set E_toSteps2=400 --report 2>/dev/null
+chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+  --disable-background-networking --disable-component-update --disable-sync \
+  --user-data-dir="$report/browser" --hide-scrollbars --window-size=1400,1000 \
+  --screenshot="$out/report.png" "file://$report/service-noise/report/index.html" 2>/dev/null
+rm -rf "$report"
+"$build/app/landuse-run" --steps 400 --seed 7 --set CB_showAg=1 --every 20 \
+  --animation "$out/../animation.gif" >/dev/null
