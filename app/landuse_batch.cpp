@@ -93,6 +93,11 @@ int report(const fs::path& outDir)
     const ExperimentResults results = ReadExperimentResults(outDir);
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt's notes about its offscreen set-up are no news to a batch user.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::cerr << "landuse-batch: " << text.toStdString() << '\n';
+    });
     static int argc = 1;
     static char name[] = "landuse-batch";
     static char* argv[] = {name, nullptr};

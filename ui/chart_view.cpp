@@ -420,9 +420,10 @@ void ChartView::applyStyle(Entry& entry)
     const Marker& marker = s.Markers();
     QPen pen(color);
     pen.setWidth(std::max(1, s.LineWidth()));
-    // Width 0 with markers: the points alone, a scatter plot.
+    // Width 0 with markers: the points alone, a scatter plot. The line is
+    // drawn transparent: a NoPen line still showed in some charts.
     if (s.LineWidth() <= 0 && marker.visible)
-        pen.setStyle(Qt::NoPen);
+        pen.setColor(Qt::transparent);
     q->setPen(pen);
     if (marker.visible) {
         const QImage image = MarkerImage(marker, color);

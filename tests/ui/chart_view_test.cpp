@@ -435,3 +435,36 @@ TEST(ChartView, SurvivesItsChartGoingFirstOrLast)
         EXPECT_EQ(view.qtSeries(*second.series.ReturningSeries)->points(), (QList<QPointF>{{1, 5}}));
     }
 }
+
+TEST(ChartView, DrawsPointsAloneForALineOfWidthZeroWithMarkers)
+{
+    const auto pixelsOf = [](int lineWidth, bool markers) {
+        Chart chart;
+        chart.legendVisible = false;
+        Series& s = chart.AddSeries();
+        s.SetColor({255, 0, 255});
+        Marker marker;
+        marker.visible = markers;
+        marker.width = marker.height = 2;
+        s.SetMarkers(marker);
+        s.SetLineWidth(lineWidth);
+        for (int i = 0; i < 5; ++i)
+            s.Add(i, i % 2);
+        ChartView view(&chart);
+        view.resize(400, 300);
+        const QImage image = view.renderImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixelColor(x, y) == QColor(255, 0, 255);
+        return n;
+    };
+    const int scatter = pixelsOf(0, true);
+    const int joined = pixelsOf(1, true);
+    // Five 5 by 5 squares, and none of the zigzag between them.
+    EXPECT_GE(scatter, 5 * 12);
+    EXPECT_LE(scatter, 5 * 25);
+    EXPECT_GT(joined, scatter + 300);
+    // Without markers a width of 0 still draws the line, one pixel wide.
+    EXPECT_GT(pixelsOf(0, false), 300);
+}
