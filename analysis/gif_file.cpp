@@ -91,18 +91,26 @@ GifWriter::GifWriter(int width, int height, int delay, GifSink sink)
     if (!file)
         failed("open", error);
     encoder_ = new Encoder{file};
-    EGifSetGifVersion(file, true);
-    if (EGifPutScreenDesc(file, width, height, 8, 0, nullptr) == GIF_ERROR)
-        failed("screen", file->Error);
-    // Loop for ever.
-    static const GifByteType netscape[] = "NETSCAPE2.0";
-    static const GifByteType loop[] = {1, 0, 0};
-    if (EGifPutExtensionLeader(file, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR
-        || EGifPutExtensionBlock(file, 11, netscape) == GIF_ERROR || EGifPutExtensionBlock(file, 3, loop) == GIF_ERROR
-        || EGifPutExtensionTrailer(file) == GIF_ERROR)
-        failed("loop", file->Error);
-    indices_.resize(size_t(width) * size_t(height));
-    handOn();
+    try {
+        EGifSetGifVersion(file, true);
+        if (EGifPutScreenDesc(file, width, height, 8, 0, nullptr) == GIF_ERROR)
+            failed("screen", file->Error);
+        // Loop for ever.
+        static const GifByteType netscape[] = "NETSCAPE2.0";
+        static const GifByteType loop[] = {1, 0, 0};
+        if (EGifPutExtensionLeader(file, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR
+            || EGifPutExtensionBlock(file, 11, netscape) == GIF_ERROR
+            || EGifPutExtensionBlock(file, 3, loop) == GIF_ERROR || EGifPutExtensionTrailer(file) == GIF_ERROR)
+            failed("loop", file->Error);
+        indices_.resize(size_t(width) * size_t(height));
+        handOn();
+    } catch (...) {
+        // No destructor runs for a writer that was never made.
+        EGifCloseFile(file, &error);
+        delete encoder_;
+        encoder_ = nullptr;
+        throw;
+    }
 }
 
 GifWriter::~GifWriter()
@@ -149,8 +157,8 @@ void GifWriter::addFrame(const uint32_t* pixels)
     GifFreeMapObject(map);
     if (!ok)
         failed("frame", file->Error);
-    ++frames_;
     handOn();
+    ++frames_; // only once it went on
 }
 
 void GifWriter::finish()

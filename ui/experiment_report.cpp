@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numeric>
 #include <system_error>
@@ -330,7 +331,7 @@ std::string missingText(const ExperimentResults& e)
 
 constexpr const char* Style = R"(body{font-family:sans-serif;margin:1.5em;color:#222}
 h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em;border-bottom:1px solid #ccc}
-.plots{display:flex;flex-wrap:wrap;gap:12px}figure{margin:0}figcaption{font-size:.85em;max-width:640px}
+.plots{display:flex;flex-wrap:wrap;gap:12px}figure{margin:0}img{max-width:100%;height:auto}figcaption{font-size:.85em;max-width:640px}
 .note{color:#666}.missing{color:#a40}table{border-collapse:collapse;font-size:.85em}
 th,td{border:1px solid #ccc;padding:2px 6px;text-align:right}th{background:#eee;cursor:pointer;user-select:none}
 th.up::after{content:" \25B2"}th.down::after{content:" \25BC"}tbody tr:nth-child(even){background:#f7f7f7}

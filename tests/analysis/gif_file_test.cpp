@@ -146,3 +146,26 @@ TEST(AnimationFile, TakesItsNameOnlyWhenCommitted)
 
 } // namespace
 } // namespace landuse
+
+namespace landuse {
+namespace {
+
+TEST(GifWriter, ASinkThatFailsEndsTheFrameWithItsError)
+{
+    int calls = 0;
+    GifWriter gif(8, 8, 10, [&](std::string_view) {
+        if (++calls == 2)
+            throw ExportError("Cannot write \"a.gif\": No space left on device");
+    });
+    const auto pixels = stripes(8, 8, {0xFFFFFFFF});
+    try {
+        gif.addFrame(pixels.data());
+        FAIL() << "the sink's error went missing";
+    } catch (const ExportError& e) {
+        EXPECT_STREQ(e.what(), "Cannot write \"a.gif\": No space left on device");
+    }
+    EXPECT_EQ(gif.frames(), 0);
+}
+
+} // namespace
+} // namespace landuse
