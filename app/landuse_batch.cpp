@@ -103,8 +103,8 @@ int report(const fs::path& outDir)
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     const ui::ReportSummary summary = ui::WriteExperimentReport(results);
-    std::string text = "report of " + IntToStr(int64_t(summary.complete)) + " runs in " + summary.index.string()
-                       + " (" + IntToStr(int64_t(summary.plots)) + " plots)";
+    std::string text = "report of " + IntToStr(int64_t(summary.complete)) + (summary.complete == 1 ? " run" : " runs")
+                       + " in " + summary.index.string() + " (" + IntToStr(int64_t(summary.plots)) + " plots)";
     if (summary.missing > 0)
         text += "; " + IntToStr(int64_t(summary.missing)) + " of "
                 + IntToStr(int64_t(summary.complete + summary.missing)) + " runs missing";
