@@ -1,7 +1,8 @@
 """The Python module against the runner, on one machine, taking turns:
 
   - 800 steps through Simulation.step(800) against `landuse-run --steps 800`
-    (its own timing of the steps, from its summary line);
+    (its own timing of the steps, from its summary line), without drawing
+    and with it (`--picture`);
   - reading `potential` after every step, against stepping alone.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [--rounds N] [--seed S]
@@ -14,6 +15,7 @@ import os
 import re
 import statistics
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -29,21 +31,22 @@ parser.add_argument("--runner", default=os.environ.get("LANDUSE_RUN",
 args = parser.parse_args()
 
 
-def runner():
-    done = subprocess.run([args.runner, "--steps", str(args.steps), "--seed", str(args.seed)],
+def runner(picture=None):
+    extra = ["--picture", picture] if picture else []
+    done = subprocess.run([args.runner, "--steps", str(args.steps), "--seed", str(args.seed), *extra],
                           capture_output=True, text=True, check=True)
     return float(re.search(r" in ([0-9.]+) s ", done.stdout).group(1))
 
 
-def module_whole():
-    sim = landuse.Simulation(seed=args.seed)
+def module_whole(draw=False):
+    sim = landuse.Simulation(seed=args.seed, draw=draw)
     start = time.perf_counter()
     sim.step(args.steps)
     return time.perf_counter() - start
 
 
 def module_single():
-    sim = landuse.Simulation(seed=args.seed)
+    sim = landuse.Simulation(seed=args.seed, draw=False)
     start = time.perf_counter()
     for _ in range(args.steps):
         sim.step()
@@ -51,7 +54,7 @@ def module_single():
 
 
 def module_reading(touch):
-    sim = landuse.Simulation(seed=args.seed)
+    sim = landuse.Simulation(seed=args.seed, draw=False)
     total = 0.0
     start = time.perf_counter()
     for _ in range(args.steps):
@@ -62,9 +65,12 @@ def module_reading(touch):
     return time.perf_counter() - start
 
 
+picture = os.path.join(tempfile.mkdtemp(), "world.jpg")
 cases = {
     "landuse-run --steps": runner,
-    "step(N)": module_whole,
+    "step(N), draw=False": module_whole,
+    "landuse-run --picture": lambda: runner(picture),
+    "step(N), drawing": lambda: module_whole(True),
     "step() N times": module_single,
     "step() + potential": lambda: module_reading(False),
     "step() + potential[0].sum()": lambda: module_reading(True),
@@ -78,7 +84,10 @@ median = {name: statistics.median(t) for name, t in times.items()}
 print(f"{args.steps} steps, seed {args.seed}, median of {args.rounds} rounds")
 for name, t in median.items():
     print(f"  {name:30s} {t:8.3f} s   ({min(times[name]):.3f} .. {max(times[name]):.3f})")
-print(f"step(N) / landuse-run:                 {median['step(N)'] / median['landuse-run --steps']:.3f}")
+print(f"step(N), draw=False / landuse-run:     "
+      f"{median['step(N), draw=False'] / median['landuse-run --steps']:.3f}")
+print(f"step(N), drawing / landuse-run --picture: "
+      f"{median['step(N), drawing'] / median['landuse-run --picture']:.3f}")
 print(f"reading potential, per step:           "
       f"{(median['step() + potential'] / median['step() N times'] - 1) * 100:+.2f} %")
 print(f"reading and summing one field, per step: "

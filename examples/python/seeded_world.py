@@ -1,4 +1,4 @@
-"""A seeded world for 800 steps: the four statistics of the window's chart and
+"""A seeded world for 800 steps, with migration: the four statistics of the window's chart and
 the population field with the land use over it, as PNG files.
 
     /usr/bin/python3 examples/python/seeded_world.py [OUT_DIR]
@@ -21,7 +21,7 @@ import landuse
 out = Path(sys.argv[1] if len(sys.argv) > 1 else ".")
 out.mkdir(parents=True, exist_ok=True)
 
-sim = landuse.Simulation(seed=7)
+sim = landuse.Simulation(seed=7, CB_migrate=1)  # agents may move their homes
 sim.run(800, progress=True)
 stats = sim.statistics(as_frame=True)
 
