@@ -22,6 +22,7 @@ struct Shard {
 
 struct BatchOptions {
     bool help = false;
+    bool version = false;
     bool merge = false; // "merge OUT_DIR"
     Experiment experiment = Experiment::Repeat;
     std::filesystem::path outDir;
@@ -54,7 +55,5 @@ std::optional<Shard> ShardFromEnvironment(const Environment& env = std::getenv);
 
 // The processors this process may run on; at least 1.
 unsigned AvailableProcessors();
-
-extern const char* const BatchUsage;
 
 } // namespace landuse

@@ -21,13 +21,14 @@ struct RunOptions {
     std::string pictureFile; // JPEG of the world after the last step
     std::optional<GridKernels> kernels;
     bool help = false;
+    bool version = false;
 };
 
 // Throws std::invalid_argument with a one-line message naming the bad text.
 RunOptions ParseRunOptions(int argc, char** argv);
 
 // The window's command line: the runner's options that choose a setting
-// (--seed, --set, --kernels, --help); the others are unknown to it.
+// (--seed, --set, --kernels, --help, --version); the others are unknown to it.
 RunOptions ParseWindowOptions(int argc, char** argv);
 
 // The kernels to run: the option's, else LANDUSE_KERNELS's (environment may
@@ -40,8 +41,5 @@ GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environ
 uint64_t ParseCountOption(std::string_view option, std::string_view text);
 // best, portable or avx512, or std::invalid_argument naming the text.
 GridKernels ParseKernelsOption(std::string_view text);
-
-extern const char* const RunUsage;
-extern const char* const WindowUsage;
 
 } // namespace landuse
