@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils fontconfig fonts-dejavu-core fonts-wine
   python3-xlrd
   locales
+  dpkg-dev desktop-file-utils appstream groff-base xdotool imagemagick
 )
 
 missing=()
