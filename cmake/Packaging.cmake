@@ -28,7 +28,7 @@ set(CPACK_PACKAGE_NAME landuse)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interactive simulation of how a town's land use grows")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Residential, service and industry cells appear where three diffusing potential fields peak; agents walk "
   "from their homes to destinations and back, laying and sniffing tracks. The package holds the main window "
   "(landuse), the headless runner (landuse-run) and the batch runner for parameter sweeps (landuse-batch).")
