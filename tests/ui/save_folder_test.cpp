@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -66,16 +68,41 @@ TEST(SaveFolder, InTheDocumentsForASystemOrMissingFolderMadeWhenMissing)
     EXPECT_TRUE(fs::exists(documents / "landuse" / "kept"));
 }
 
+// Runs `check` as an unprivileged user when the test runs as root (who may
+// write into any folder): in a child process, its exit status the result.
+bool asUser(const std::function<bool()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const uid_t nobody = 65534;
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST(SaveFolder, AFolderTheUserMayNotWriteSendsTheSavesToTheDocuments)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write into any folder";
     const fs::path root = landuse::test::FreshFolder("save_folder_");
-    const fs::path program = root / "readonly";
-    fs::create_directories(program);
-    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ChooseSaveFolder(program, root / "Documents"), root / "Documents" / "landuse");
-    fs::permissions(program, fs::perms::owner_all);
+    fs::permissions(root, fs::perms::all);
+    const fs::path documents = root / "Documents";
+    const fs::path own = root / "own";
+    const fs::path locked = root / "locked";
+    for (const fs::path& folder : {documents, own, locked})
+        fs::create_directories(folder);
+    fs::permissions(documents, fs::perms::all);
+    fs::permissions(own, fs::perms::all);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read
+                                | fs::perms::others_exec | fs::perms::group_read | fs::perms::group_exec);
+    if (::geteuid() != 0)
+        fs::permissions(locked, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_TRUE(asUser([&] { return ChooseSaveFolder(locked, documents) == documents / "landuse"; }));
+    EXPECT_TRUE(asUser([&] { return ChooseSaveFolder(own, documents) == own; }));
+    fs::permissions(locked, fs::perms::owner_all, fs::perm_options::add);
 }
 
 } // namespace
