@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test bench package clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -16,6 +16,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# build/landuse_<version>_amd64.deb
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	$(BUILD_DIR)/bench/landuse_bench

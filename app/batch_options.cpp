@@ -12,29 +12,6 @@
 
 namespace landuse {
 
-const char* const BatchUsage =
-    "usage: landuse-batch analysis1|analysis2|repeat OUT_DIR [--set NAME=TEXT]...\n"
-    "                     [--params FILE] [--runs N] [--seed S] [-j N] [--shard I/N]\n"
-    "                     [--kernels best|portable|avx512] [--report]\n"
-    "       landuse-batch merge OUT_DIR\n"
-    "       landuse-batch report OUT_DIR\n"
-    "Runs the window's parameter sweeps without a window, each run a fresh world\n"
-    "seeded from the master seed and its number:\n"
-    "  analysis1  weights drawn for every run; E_runs + 2 runs of E_toSteps steps\n"
-    "  analysis2  the noise of one land use from E_valFrom2 to E_valTo2 by E_incre;\n"
-    "             runs of E_toSteps2 steps\n"
-    "  repeat     --runs N runs of E_stop steps with one setting\n"
-    "--set and --params take the controls as the window names them; a later\n"
-    "setting wins. Each run writes OUT_DIR/runs/NNNNNN/, and OUT_DIR/runs.csv gets a\n"
-    "row per run (a point as decimal separator). Runs already complete are\n"
-    "skipped, so the same command resumes an interrupted experiment.\n"
-    "-j N runs N at once (default: the processors this process may use).\n"
-    "--shard I/N makes only the runs whose number modulo N is I (default: from a\n"
-    "Slurm array task's SLURM_ARRAY_TASK_ID); 'merge' then rebuilds runs.csv from\n"
-    "the run folders of all shards.\n"
-    "'report' (or --report once the runs are done) writes OUT_DIR/report/index.html:\n"
-    "plots of the results, the final worlds and a table of the runs.\n";
-
 namespace {
 
 std::string trimmed(std::string_view text)
@@ -167,6 +144,9 @@ BatchOptions ParseBatchOptions(int argc, char** argv)
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return options;
+        } else if (arg == "--version") {
+            options.version = true;
             return options;
         } else if (arg == "--set") {
             const std::string_view setting = value();

@@ -22,6 +22,7 @@ struct Shard {
 
 struct BatchOptions {
     bool help = false;
+    bool version = false;
     bool merge = false; // "merge OUT_DIR"
     bool report = false;     // --report: the report once the runs are done
     bool reportOnly = false; // "report OUT_DIR"
@@ -56,7 +57,5 @@ std::optional<Shard> ShardFromEnvironment(const Environment& env = std::getenv);
 
 // The processors this process may run on; at least 1.
 unsigned AvailableProcessors();
-
-extern const char* const BatchUsage;
 
 } // namespace landuse

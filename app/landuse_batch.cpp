@@ -6,6 +6,7 @@
 #include "app/batch_progress.h"
 #include "app/batch_runner.h"
 #include "app/run_options.h"
+#include "app/usage_text.h"
 #include "model/numtext.h"
 #include "model/random.h"
 #include "sim/batch_run.h"
@@ -183,8 +184,8 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return fail(ExitBad, std::string(e.what()) + " (landuse-batch --help tells more)");
     }
-    if (options.help) {
-        std::cout << BatchUsage;
+    if (options.help || options.version) {
+        std::cout << (options.help ? HelpText(BatchProgram()) : VersionText(BatchProgram()));
         return 0;
     }
     try {

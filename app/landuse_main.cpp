@@ -2,6 +2,7 @@
 
 #include "app/display_check.h"
 #include "app/run_options.h"
+#include "app/usage_text.h"
 #include "model/register.h"
 #include "ui/main_window.h"
 
@@ -25,11 +26,11 @@ int main(int argc, char** argv)
         for (const std::string& setting : options.assignments)
             check.assign(setting);
     } catch (const std::exception& e) {
-        std::cerr << "landuse: " << e.what() << '\n' << WindowUsage;
+        std::cerr << "landuse: " << e.what() << '\n' << UsageText(WindowProgram());
         return ExitBad;
     }
-    if (options.help) {
-        std::cout << WindowUsage;
+    if (options.help || options.version) {
+        std::cout << (options.help ? HelpText(WindowProgram()) : VersionText(WindowProgram()));
         return 0;
     }
     if (const std::optional<std::string> why
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     start.settings = options.assignments;
 
     QApplication app(argc, argv);
+    // Lets a desktop match the window to landuse.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("landuse"));
     try {
         ui::TForm1 form(start);
         form.show();

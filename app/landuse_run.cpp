@@ -11,6 +11,7 @@
 #include "analysis/statistics.h"
 #include "analysis/world_animation.h"
 #include "app/run_options.h"
+#include "app/usage_text.h"
 #include "chart/world_raster.h"
 #include "model/numtext.h"
 #include "sim/headless_host.h"
@@ -342,11 +343,11 @@ int main(int argc, char** argv)
     try {
         options = ParseRunOptions(argc, argv);
     } catch (const std::exception& e) {
-        std::cerr << "landuse-run: " << e.what() << '\n' << RunUsage;
+        std::cerr << "landuse-run: " << e.what() << '\n' << UsageText(RunProgram());
         return ExitBad;
     }
-    if (options.help) {
-        std::cout << RunUsage;
+    if (options.help || options.version) {
+        std::cout << (options.help ? HelpText(RunProgram()) : VersionText(RunProgram()));
         return 0;
     }
     try {

@@ -9,26 +9,6 @@
 
 namespace landuse {
 
-const char* const RunUsage =
-    "usage: landuse-run --steps N [--seed S] [--set NAME=TEXT]... [--stats FILE]\n"
-    "                   [--ranksize FILE] [--data DIR] [--picture FILE.jpg]\n"
-    "                   [--animation FILE.gif [--every K]]\n"
-    "                   [--kernels best|portable|avx512]\n"
-    "Builds a world from the default controls, with each --set applied first,\n"
-    "and runs N steps without a window. FILE may be '-' for standard output.\n"
-    "--picture saves the world as the window would show it after the last step\n"
-    "(cells with the agents on top, by the display options of the Graphic page)\n"
-    "as a JPEG of 404 by 404 pixels.\n"
-    "--animation saves the same picture every K-th step (default 10) and after the\n"
-    "last as an animated GIF, the step number in its top left corner.\n"
-    "--kernels picks the code of the whole-grid passes (default: LANDUSE_KERNELS,\n"
-    "else best); every choice gives the same results.\n";
-
-const char* const WindowUsage =
-    "usage: landuse [--seed S] [--set NAME=TEXT]... [--kernels best|portable|avx512]\n"
-    "Opens the main window on a world built from the default controls, with\n"
-    "each --set applied first, as landuse-run takes them.\n";
-
 namespace {
 
 template <typename T>
@@ -114,11 +94,13 @@ RunOptions parseOptions(int argc, char** argv, bool window)
             options.kernels = ParseKernelsOption(value());
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else {
             throw std::invalid_argument("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (!window && !options.help && options.steps < 0)
+    if (!window && !options.help && !options.version && options.steps < 0)
         throw std::invalid_argument("--steps N is required");
     if (options.animationEvery && options.animationFile.empty())
         throw std::invalid_argument("--every needs --animation FILE.gif");

@@ -23,13 +23,14 @@ struct RunOptions {
     std::optional<int64_t> animationEvery;
     std::optional<GridKernels> kernels;
     bool help = false;
+    bool version = false;
 };
 
 // Throws std::invalid_argument with a one-line message naming the bad text.
 RunOptions ParseRunOptions(int argc, char** argv);
 
 // The window's command line: the runner's options that choose a setting
-// (--seed, --set, --kernels, --help); the others are unknown to it.
+// (--seed, --set, --kernels, --help, --version); the others are unknown to it.
 RunOptions ParseWindowOptions(int argc, char** argv);
 
 // The kernels to run: the option's, else LANDUSE_KERNELS's (environment may
@@ -42,8 +43,5 @@ GridKernels ChooseKernels(std::optional<GridKernels> option, const char* environ
 uint64_t ParseCountOption(std::string_view option, std::string_view text);
 // best, portable or avx512, or std::invalid_argument naming the text.
 GridKernels ParseKernelsOption(std::string_view text);
-
-extern const char* const RunUsage;
-extern const char* const WindowUsage;
 
 } // namespace landuse

@@ -14,6 +14,7 @@ packages=(
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pandas python3-pytest
   python3-matplotlib python3-tqdm
   locales
+  dpkg-dev desktop-file-utils appstream groff-base xdotool imagemagick
 )
 
 missing=()

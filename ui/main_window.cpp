@@ -7,6 +7,7 @@
 #include "ui/rank_size_window.h"
 #include "ui/register_binding.h"
 #include "ui/run_recorder.h"
+#include "ui/save_folder.h"
 #include "ui/window_font.h"
 #include "ui/window_picture.h"
 #include "ui/world_view.h"
@@ -14,7 +15,9 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -69,7 +72,9 @@ public:
     {
         if (!form_.programFolder_.empty())
             return form_.programFolder_;
-        return QCoreApplication::applicationDirPath().toStdString();
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return ChooseSaveFolder(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
+                                QFile::encodeName(documents).toStdString());
     }
 
     size_t messages = 0; // every message so far

@@ -35,7 +35,8 @@ struct WindowStart {
     uint64_t seed = TRandom::ClockSeed();
     std::vector<std::string> settings;
     GridKernels kernels = GridKernels::Best;
-    // Where the pictures and data folders go; empty: beside the program.
+    // Where the pictures and data folders go; empty: beside the program, or
+    // in the user's documents for an installed one (ChooseSaveFolder).
     std::filesystem::path programFolder;
 };
 
