@@ -119,8 +119,8 @@ const ProgramText& BatchProgram()
             {"--shard", "I/N",
              "Make only the runs whose number modulo N is I (default: from a Slurm array task's "
              "SLURM_ARRAY_TASK_ID and SLURM_ARRAY_TASK_COUNT)."},
-            {"--report", "", "Write the report (as the report command does) once the runs are done."},
             Kernels,
+            {"--report", "", "Write the report (as the report command does) once the runs are done."},
             Help,
             Version,
         },
