@@ -10,7 +10,7 @@ packages=(
   libjpeg-dev libjpeg-turbo-progs
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils fontconfig fonts-dejavu-core fonts-wine
-  python3-xlrd
+  python3-xlrd strace
   locales
 )
 
