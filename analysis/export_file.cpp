@@ -44,6 +44,24 @@ void SetIdentity(OutputPlan& plan, const struct stat& st)
     plan.inode = std::uint64_t(st.st_ino);
 }
 
+// A rename is on the disk only once its folder is: without this a crash can
+// leave the old name, or a completion mark without the data it vouches for.
+void SyncFolderOf(const fs::path& file)
+{
+    fs::path folder = file.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowErrno("write", file, errno);
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // Some file systems cannot sync a folder; they say so with EINVAL.
+    if (result != 0 && error != EINVAL)
+        ThrowErrno("write", file, error);
+}
+
 fs::path WithPart(const fs::path& file)
 {
     fs::path part = file;
@@ -237,6 +255,9 @@ void OutputFile::finish()
         return;
     flushBuffer();
     if (ownsFd_) {
+        // A replaced file's data must be on the disk before its new name is.
+        if (plan_.way == OutputPlan::Way::Replace && ::fsync(fd_) != 0 && errno != EINVAL)
+            ThrowErrno("write", plan_.file, errno);
         const int fd = std::exchange(fd_, -1);
         // Some file systems report a failed write only here. EINTR still
         // closes the file on Linux and loses nothing.
@@ -257,8 +278,18 @@ void OutputFile::commit()
             throw ExportError(FileErrorMessage("write", plan_.file, "it is no longer a regular file"));
         if (::rename(plan_.temp.c_str(), plan_.target.c_str()) != 0)
             ThrowErrno("write", plan_.file, errno);
+        // The name is taken now, whether or not the folder syncs.
+        committed_ = true;
+        SyncFolderOf(plan_.target);
     }
     committed_ = true;
+}
+
+void RenameDurably(const fs::path& from, const fs::path& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        ThrowErrno("write", to, errno);
+    SyncFolderOf(to);
 }
 
 void WriteFileReplacing(const fs::path& file, std::string_view bytes)

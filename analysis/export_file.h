@@ -95,6 +95,10 @@ private:
 // Throws ExportError naming the file and the system's reason.
 void WriteFileReplacing(const std::filesystem::path& file, std::string_view bytes);
 
+// Gives the file its new name and waits until the rename is on the disk.
+// Throws ExportError naming the new name.
+void RenameDurably(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // The whole file. Throws ExportError naming the file and the system's reason.
 std::string ReadFileBytes(const std::filesystem::path& file);
 

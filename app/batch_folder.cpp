@@ -156,11 +156,12 @@ void RecordBatch(const fs::path& outDir, const std::string& json)
             // file of its own; the last rename wins.
             const fs::path mine = outDir / uniqueName("batch.json");
             WriteFileReplacing(mine, json);
-            std::error_code ec;
-            fs::rename(mine, file, ec);
-            if (ec) {
+            try {
+                RenameDurably(mine, file);
+            } catch (const ExportError&) {
+                std::error_code ec;
                 fs::remove(mine, ec);
-                throw ExportError(FileErrorMessage("write", file, ec.message()));
+                throw;
             }
             return;
         }

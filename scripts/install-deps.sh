@@ -10,7 +10,7 @@ packages=(
   libjpeg-dev libjpeg-turbo-progs libgif-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils fontconfig fonts-dejavu-core fonts-wine
-  python3-xlrd
+  python3-xlrd strace
   python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pandas python3-pytest
   python3-matplotlib python3-tqdm
   locales

@@ -190,3 +190,15 @@ TEST(Walk, BadTextsStopTheWalkWhereTheyAreRead)
     EXPECT_THROW(w.move(), ConvertError);
     EXPECT_EQ(w.sim.world.Agents[0].TripSteps, 1); // the first agent moved
 }
+
+TEST(WalkParams, ReturnNoiseIsTheTextRoundedToTheNearestDegreeWithTiesToEven)
+{
+    WalkWorld w;
+    const std::vector<std::pair<std::string, int32_t>> cases{
+        {"12,6", 13}, {"12,5", 12}, {"13,5", 14}, {"12,4999", 12}, {"-12,5", -12}, {"-13,5", -14},
+        {"0,5", 0},   {"1,5", 2},   {"30", 30},   {"2e9", 1'000'000'000}};
+    for (const auto& [text, degrees] : cases) {
+        w.sim.Register.setText(Ctl::E_noise, text);
+        EXPECT_EQ(ReadWalkParams(w.sim.Register).returnNoise, degrees) << text;
+    }
+}
