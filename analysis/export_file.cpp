@@ -141,6 +141,14 @@ OutputCollision OutputsCollide(const OutputPlan& a, const OutputPlan& b)
         return OutputCollision::SameFile;
     if (same(a.temp, b.target) || same(a.target, b.temp) || same(a.temp, b.temp))
         return OutputCollision::TemporaryFile;
+    // Through a link the temporary file is the target's, but a file named as
+    // the link's would be taken for a leftover of an unfinished run.
+    const auto namedTemp = [](const OutputPlan& p) {
+        return p.way == OutputPlan::Way::Replace ? WithPart(fs::absolute(p.file).lexically_normal()) : fs::path();
+    };
+    const auto named = [](const OutputPlan& p) { return fs::absolute(p.file).lexically_normal(); };
+    if (same(namedTemp(a), named(b)) || same(namedTemp(b), named(a)))
+        return OutputCollision::TemporaryFile;
     return OutputCollision::None;
 }
 

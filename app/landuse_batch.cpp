@@ -6,6 +6,7 @@
 #include "app/batch_progress.h"
 #include "app/batch_runner.h"
 #include "app/run_options.h"
+#include "app/message_line.h"
 #include "app/usage_text.h"
 #include "model/numtext.h"
 #include "model/random.h"
@@ -59,7 +60,7 @@ const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal
 
 int fail(int status, const std::string& message)
 {
-    std::cerr << "landuse-batch: " << message << '\n';
+    std::cerr << "landuse-batch: " << OneLine(message) << '\n';
     return status;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/display_check.h"
 #include "app/run_options.h"
+#include "app/message_line.h"
 #include "app/usage_text.h"
 #include "model/register.h"
 #include "ui/main_window.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
         for (const std::string& setting : options.assignments)
             check.assign(setting);
     } catch (const std::exception& e) {
-        std::cerr << "landuse: " << e.what() << '\n' << UsageText(WindowProgram());
+        std::cerr << "landuse: " << OneLine(e.what()) << '\n' << UsageText(WindowProgram());
         return ExitBad;
     }
     if (options.help || options.version) {
@@ -35,7 +36,7 @@ int main(int argc, char** argv)
     }
     if (const std::optional<std::string> why
         = MissingDisplay(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
-        std::cerr << "landuse: " << *why << '\n';
+        std::cerr << "landuse: " << OneLine(*why) << '\n';
         return ExitBad;
     }
     if (options.seed)
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
         form.show();
         return app.exec();
     } catch (const std::exception& e) {
-        std::cerr << "landuse: " << e.what() << '\n';
+        std::cerr << "landuse: " << OneLine(e.what()) << '\n';
         return ExitBad;
     }
 }

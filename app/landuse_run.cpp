@@ -11,6 +11,7 @@
 #include "analysis/statistics.h"
 #include "analysis/world_animation.h"
 #include "app/run_options.h"
+#include "app/message_line.h"
 #include "app/usage_text.h"
 #include "chart/world_raster.h"
 #include "model/numtext.h"
@@ -197,7 +198,7 @@ private:
 
 int fail(const std::string& message)
 {
-    std::cerr << "landuse-run: " << message << '\n';
+    std::cerr << "landuse-run: " << OneLine(message) << '\n';
     return ExitBad;
 }
 
@@ -343,7 +344,7 @@ int main(int argc, char** argv)
     try {
         options = ParseRunOptions(argc, argv);
     } catch (const std::exception& e) {
-        std::cerr << "landuse-run: " << e.what() << '\n' << UsageText(RunProgram());
+        std::cerr << "landuse-run: " << OneLine(e.what()) << '\n' << UsageText(RunProgram());
         return ExitBad;
     }
     if (options.help || options.version) {

@@ -62,6 +62,13 @@ RunOptions parseOptions(int argc, char** argv, bool window)
                 throw std::invalid_argument("option " + std::string(arg) + " needs a value");
             return argv[++i];
         };
+        // An empty path would read as "not given" and write nothing.
+        auto path = [&]() -> std::string_view {
+            const std::string_view text = value();
+            if (text.empty())
+                throw std::invalid_argument(std::string(arg) + ": an empty path names no file");
+            return text;
+        };
         const bool runnerOnly
             = arg == "--steps" || arg == "--stats" || arg == "--ranksize" || arg == "--data" || arg == "--picture"
               || arg == "--animation" || arg == "--every";
@@ -76,15 +83,15 @@ RunOptions parseOptions(int argc, char** argv, bool window)
         } else if (arg == "--set") {
             options.assignments.emplace_back(value());
         } else if (arg == "--stats") {
-            options.statsFile = value();
+            options.statsFile = path();
         } else if (arg == "--ranksize") {
-            options.rankSizeFile = value();
+            options.rankSizeFile = path();
         } else if (arg == "--data") {
-            options.dataDir = value();
+            options.dataDir = path();
         } else if (arg == "--picture") {
-            options.pictureFile = value();
+            options.pictureFile = path();
         } else if (arg == "--animation") {
-            options.animationFile = value();
+            options.animationFile = path();
         } else if (arg == "--every") {
             options.animationEvery = parseNumber<int64_t>(arg, value());
             if (*options.animationEvery < 1)
