@@ -1,0 +1,152 @@
+// The field update in AVX2 and FMA, chosen at run time: the rest of the
+// build targets any x86-64 processor.
+
+#include "model/grid_kernels.h"
+
+#if defined(__x86_64__)
+
+#include "model/fast_update.h"
+
+#include <immintrin.h>
+
+#define LANDUSE_AVX2 __attribute__((target("avx2,fma")))
+
+namespace landuse {
+
+namespace {
+
+LANDUSE_AVX2 inline __m256d absAvx2(__m256d v)
+{
+    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+}
+
+// Four values of the update (see fast_update.h for the bounds); sets bit l
+// of `unsure` where lane l cannot be vouched for.
+LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int& unsure)
+{
+    // a = hi + lo exactly, hi a multiple of 2^32 and lo in 0 .. 2^32 - 1;
+    // each comes out of its bits by one exact subtraction.
+    const __m256i magic = _mm256_set1_epi64x(0x4330000000000000);
+    const __m256d lo = _mm256_sub_pd(
+        _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(a, _mm256_set1_epi64x(0xffffffff)), magic)),
+        _mm256_set1_pd(0x1p52));
+    const __m256i biased = _mm256_xor_si256(_mm256_srli_epi64(a, 32), _mm256_set1_epi64x(0x80000000));
+    const __m256d hi = _mm256_mul_pd(
+        _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(biased, magic)), _mm256_set1_pd(0x1p52 + 0x1p31)),
+        _mm256_set1_pd(0x1p32));
+
+    const __m256d ph = _mm256_mul_pd(r, n);
+    const __m256d pl = _mm256_fmsub_pd(r, n, ph);
+    const __m256d s = _mm256_add_pd(hi, ph);
+    const __m256d sv = _mm256_sub_pd(s, hi);
+    const __m256d e = _mm256_add_pd(_mm256_sub_pd(hi, _mm256_sub_pd(s, sv)), _mm256_sub_pd(ph, sv));
+    const __m256d t = _mm256_add_pd(_mm256_add_pd(lo, pl), e);
+    const __m256d y = _mm256_add_pd(s, t);
+    const __m256d yv = _mm256_sub_pd(y, s);
+    const __m256d rem = _mm256_add_pd(_mm256_sub_pd(s, _mm256_sub_pd(y, yv)), _mm256_sub_pd(t, yv));
+
+    const __m256d small = _mm256_add_pd(_mm256_add_pd(absAvx2(lo), absAvx2(pl)), absAvx2(e));
+    const __m256d large = _mm256_add_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), _mm256_set1_pd(0x1p32));
+    const __m256d err = _mm256_mul_pd(
+        _mm256_add_pd(_mm256_add_pd(absAvx2(rem), _mm256_mul_pd(small, _mm256_set1_pd(FastUpdateSumError))),
+                      _mm256_mul_pd(large, _mm256_set1_pd(FastUpdateX87Error))),
+        _mm256_set1_pd(FastUpdateMargin));
+
+    const __m256i yBits = _mm256_castpd_si256(y);
+    const __m256d halfUlp = _mm256_mul_pd(
+        _mm256_castsi256_pd(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x7ff0000000000000))), _mm256_set1_pd(0x1p-53));
+    const __m256i powerOfTwo
+        = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
+    const __m256d sure = _mm256_and_pd(_mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ),
+                                       _mm256_cmp_pd(absAvx2(y), _mm256_set1_pd(FastUpdateLeast), _CMP_GE_OQ));
+    unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)))
+        | _mm256_movemask_pd(_mm256_castsi256_pd(powerOfTwo));
+    return _mm256_mul_pd(y, _mm256_set1_pd(0x1p-58));
+}
+
+// Twelve values in field order are four cells' Potential.
+LANDUSE_AVX2 inline void storeFourCells(TCell* out, __m256d v0, __m256d v1, __m256d v2)
+{
+    double* c0 = out[0].Potential;
+    double* c1 = out[1].Potential;
+    double* c2 = out[2].Potential;
+    double* c3 = out[3].Potential;
+    const __m128d v0l = _mm256_castpd256_pd128(v0), v0h = _mm256_extractf128_pd(v0, 1);
+    const __m128d v1l = _mm256_castpd256_pd128(v1), v1h = _mm256_extractf128_pd(v1, 1);
+    const __m128d v2l = _mm256_castpd256_pd128(v2), v2h = _mm256_extractf128_pd(v2, 1);
+    _mm_storeu_pd(c0, v0l);
+    _mm_store_sd(c0 + 2, v0h);
+    _mm_storeh_pd(c1, v0h);
+    _mm_storeu_pd(c1 + 1, v1l);
+    _mm_storeu_pd(c2, v1h);
+    _mm_store_sd(c2 + 2, v2l);
+    _mm_storeh_pd(c3, v2l);
+    _mm_storeu_pd(c3 + 1, v2h);
+}
+
+inline size_t listLanes(uint32_t* unsure, size_t count, size_t first, int lanes)
+{
+    while (lanes != 0) {
+        unsure[count++] = uint32_t(first + size_t(__builtin_ctz(unsigned(lanes))));
+        lanes &= lanes - 1;
+    }
+    return count;
+}
+
+LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* withCentre, const double* draws,
+                                     const double noise[3], uint32_t* unsure)
+{
+    const __m256d n0 = _mm256_setr_pd(noise[0], noise[1], noise[2], noise[0]);
+    const __m256d n1 = _mm256_setr_pd(noise[1], noise[2], noise[0], noise[1]);
+    const __m256d n2 = _mm256_setr_pd(noise[2], noise[0], noise[1], noise[2]);
+    const size_t cells = size_t(countX);
+    size_t count = 0;
+    size_t x = 0;
+    for (; x + 4 <= cells; x += 4) {
+        const size_t i = 3 * x;
+        const __m256d r = _mm256_loadu_pd(draws + x);
+        int u0, u1, u2;
+        const __m256d v0 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i)),
+                                           _mm256_permute4x64_pd(r, 0x40), n0, u0);
+        const __m256d v1 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 4)),
+                                           _mm256_permute4x64_pd(r, 0xa5), n1, u1);
+        const __m256d v2 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 8)),
+                                           _mm256_permute4x64_pd(r, 0xfe), n2, u2);
+        storeFourCells(out + x, v0, v1, v2);
+        if ((u0 | u1 | u2) != 0) [[unlikely]]
+            count = listLanes(unsure, count, i, u0 | u1 << 4 | u2 << 8);
+    }
+    // The last few cells are left to the formula.
+    for (size_t i = 3 * x; i < 3 * cells; ++i)
+        unsure[count++] = uint32_t(i);
+    return count;
+}
+
+bool cpuHasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+} // namespace
+
+UpdateRowOneFn Avx2UpdateRowOne()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? updateRowOneAvx2 : nullptr;
+}
+
+} // namespace landuse
+
+#else
+
+namespace landuse {
+
+UpdateRowOneFn Avx2UpdateRowOne()
+{
+    return nullptr;
+}
+
+} // namespace landuse
+
+#endif
