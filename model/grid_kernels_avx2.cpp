@@ -57,10 +57,15 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int
         _mm256_castsi256_pd(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x7ff0000000000000))), _mm256_set1_pd(0x1p-53));
     const __m256i powerOfTwo
         = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
-    const __m256d sure = _mm256_and_pd(_mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ),
+    const __m256d bounded = _mm256_andnot_pd(_mm256_castsi256_pd(powerOfTwo), _mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ));
+    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+    const __m256d whole = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(_mm256_round_pd(ph, round), ph, _CMP_EQ_OQ),
+                      _mm256_cmp_pd(_mm256_round_pd(pl, round), pl, _CMP_EQ_OQ)),
+        _mm256_cmp_pd(absAvx2(ph), _mm256_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ));
+    const __m256d sure = _mm256_and_pd(_mm256_or_pd(bounded, whole),
                                        _mm256_cmp_pd(absAvx2(y), _mm256_set1_pd(FastUpdateLeast), _CMP_GE_OQ));
-    unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)))
-        | _mm256_movemask_pd(_mm256_castsi256_pd(powerOfTwo));
+    unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)));
     return _mm256_mul_pd(y, _mm256_set1_pd(0x1p-58));
 }
 
@@ -102,7 +107,12 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
     const size_t cells = size_t(countX);
     size_t count = 0;
     size_t x = 0;
-    for (; x + 4 <= cells; x += 4) {
+    // The last group reads the rows' slack and lands in scratch cells, of
+    // which only those in the row are copied out.
+    for (; x < cells; x += 4) {
+        const bool whole = x + 4 <= cells;
+        TCell spare[4];
+        TCell* to = whole ? out + x : spare;
         const size_t i = 3 * x;
         const __m256d r = _mm256_loadu_pd(draws + x);
         int u0, u1, u2;
@@ -112,13 +122,17 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
                                            _mm256_permute4x64_pd(r, 0xa5), n1, u1);
         const __m256d v2 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 8)),
                                            _mm256_permute4x64_pd(r, 0xfe), n2, u2);
-        storeFourCells(out + x, v0, v1, v2);
-        if ((u0 | u1 | u2) != 0) [[unlikely]]
-            count = listLanes(unsure, count, i, u0 | u1 << 4 | u2 << 8);
+        storeFourCells(to, v0, v1, v2);
+        int lanes = u0 | u1 << 4 | u2 << 8;
+        if (!whole) {
+            for (size_t c = 0; x + c < cells; ++c)
+                for (int k = 0; k < 3; ++k)
+                    out[x + c].Potential[k] = spare[c].Potential[k];
+            lanes &= (1 << (3 * (cells - x))) - 1;
+        }
+        if (lanes != 0) [[unlikely]]
+            count = listLanes(unsure, count, i, lanes);
     }
-    // The last few cells are left to the formula.
-    for (size_t i = 3 * x; i < 3 * cells; ++i)
-        unsure[count++] = uint32_t(i);
     return count;
 }
 

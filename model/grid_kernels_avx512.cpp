@@ -138,9 +138,13 @@ LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n,
     const __m512i yBits = _mm512_castpd_si512(y);
     const __m512d halfUlp = _mm512_mul_pd(
         _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(0x1p-53));
-    __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ);
-    sure &= _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(FastUpdateLeast), _CMP_GE_OQ);
-    sure &= _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
+    __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
+        & _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
+    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+    const __mmask8 whole = _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), ph, round), ph, _CMP_EQ_OQ)
+        & _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), pl, round), pl, _CMP_EQ_OQ)
+        & _mm512_cmp_pd_mask(_mm512_abs_pd(ph), _mm512_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ);
+    sure = (sure | whole) & _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(FastUpdateLeast), _CMP_GE_OQ);
     unsure = __mmask8(~sure);
     return _mm512_mul_pd(y, _mm512_set1_pd(0x1p-58));
 }
@@ -181,7 +185,12 @@ LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* 
     const size_t cells = size_t(countX);
     size_t count = 0;
     size_t x = 0;
-    for (; x + 8 <= cells; x += 8) {
+    // The last group reads the rows' slack and lands in scratch cells, of
+    // which only those in the row are copied out.
+    for (; x < cells; x += 8) {
+        const bool whole = x + 8 <= cells;
+        TCell spare[8];
+        TCell* to = whole ? out + x : spare;
         const size_t i = 3 * x;
         const __m512d r = _mm512_loadu_pd(draws + x);
         __mmask8 u0, u1, u2;
@@ -190,19 +199,22 @@ LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* 
             = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 8), _mm512_maskz_permutexvar_pd(all, cell1, r), n1, u1);
         const __m512d v2
             = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 16), _mm512_maskz_permutexvar_pd(all, cell2, r), n2, u2);
-        storeFourCellsAvx512(out + x, _mm512_maskz_extractf64x4_pd(all, v0, 0), _mm512_maskz_extractf64x4_pd(all, v0, 1),
+        storeFourCellsAvx512(to, _mm512_maskz_extractf64x4_pd(all, v0, 0), _mm512_maskz_extractf64x4_pd(all, v0, 1),
                              _mm512_maskz_extractf64x4_pd(all, v1, 0));
-        storeFourCellsAvx512(out + x + 4, _mm512_maskz_extractf64x4_pd(all, v1, 1), _mm512_maskz_extractf64x4_pd(all, v2, 0),
+        storeFourCellsAvx512(to + 4, _mm512_maskz_extractf64x4_pd(all, v1, 1), _mm512_maskz_extractf64x4_pd(all, v2, 0),
                              _mm512_maskz_extractf64x4_pd(all, v2, 1));
-        const uint32_t lanes = uint32_t(u0) | uint32_t(u1) << 8 | uint32_t(u2) << 16;
+        uint32_t lanes = uint32_t(u0) | uint32_t(u1) << 8 | uint32_t(u2) << 16;
+        if (!whole) {
+            for (size_t c = 0; x + c < cells; ++c)
+                for (int k = 0; k < 3; ++k)
+                    out[x + c].Potential[k] = spare[c].Potential[k];
+            lanes &= (1u << (3 * (cells - x))) - 1u;
+        }
         if (lanes != 0) [[unlikely]] {
             for (uint32_t l = lanes; l != 0; l &= l - 1)
                 unsure[count++] = uint32_t(i) + uint32_t(__builtin_ctz(l));
         }
     }
-    // The last few cells are left to the formula.
-    for (size_t i = 3 * x; i < 3 * cells; ++i)
-        unsure[count++] = uint32_t(i);
     return count;
 }
 
