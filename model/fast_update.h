@@ -12,8 +12,10 @@
 // last sum exactly. So v - y = rem + (the error of t), and
 //   |error of t| <= 2^-51 (|lo| + |pl| + |e|)         (two roundings),
 //   |z - v|      <= 2^-63 (|ph| + |hi| + 2^32)        (the two 64-bit roundings).
-// Where the sum of |rem| and both bounds, raised a little for the roundings
-// of adding them up, stays below half a unit in the last place of y, z lies
+// With |pl| <= 2^-53 |ph| and |e| <= 2^-53 |s| both come to at most
+//   2^-62 (|ph| + |hi| + |s|) + 2^-18.
+// Where |rem| plus that stays below half a unit in the last place of y,
+// lowered by 2^-40 of itself for the roundings of adding them up, z lies
 // strictly inside the interval that rounds to y, so extended precision
 // gives y too. A power of two has a narrower interval below it and is left
 // out, and so is any y below 2^-900 (zero among them), so that y * 2^-58 is
@@ -32,9 +34,10 @@
 
 namespace landuse {
 
-inline constexpr double FastUpdateSumError = 0x1p-51;
-inline constexpr double FastUpdateX87Error = 0x1p-63;
-inline constexpr double FastUpdateMargin = 1.0 + 0x1p-40;
+inline constexpr double FastUpdateRelativeError = 0x1p-62;
+inline constexpr double FastUpdateAbsoluteError = 0x1p-18;
+// Half a unit in the last place of 2^e is 2^e times this, less the margin.
+inline constexpr double FastUpdateHalfUlp = 0x1p-53 * (1.0 - 0x1p-40);
 inline constexpr double FastUpdateLeast = 0x1p-900;
 inline constexpr double FastUpdateWholeProduct = 0x1p62;
 

@@ -45,16 +45,14 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int
     const __m256d yv = _mm256_sub_pd(y, s);
     const __m256d rem = _mm256_add_pd(_mm256_sub_pd(s, _mm256_sub_pd(y, yv)), _mm256_sub_pd(t, yv));
 
-    const __m256d small = _mm256_add_pd(_mm256_add_pd(absAvx2(lo), absAvx2(pl)), absAvx2(e));
-    const __m256d large = _mm256_add_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), _mm256_set1_pd(0x1p32));
-    const __m256d err = _mm256_mul_pd(
-        _mm256_add_pd(_mm256_add_pd(absAvx2(rem), _mm256_mul_pd(small, _mm256_set1_pd(FastUpdateSumError))),
-                      _mm256_mul_pd(large, _mm256_set1_pd(FastUpdateX87Error))),
-        _mm256_set1_pd(FastUpdateMargin));
+    const __m256d err = _mm256_add_pd(
+        _mm256_add_pd(absAvx2(rem), _mm256_mul_pd(_mm256_add_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), absAvx2(s)),
+                                                  _mm256_set1_pd(FastUpdateRelativeError))),
+        _mm256_set1_pd(FastUpdateAbsoluteError));
 
     const __m256i yBits = _mm256_castpd_si256(y);
     const __m256d halfUlp = _mm256_mul_pd(
-        _mm256_castsi256_pd(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x7ff0000000000000))), _mm256_set1_pd(0x1p-53));
+        _mm256_castsi256_pd(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x7ff0000000000000))), _mm256_set1_pd(FastUpdateHalfUlp));
     const __m256i powerOfTwo
         = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
     const __m256d bounded = _mm256_andnot_pd(_mm256_castsi256_pd(powerOfTwo), _mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ));
@@ -109,9 +107,9 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
     size_t x = 0;
     // The last group reads the rows' slack and lands in scratch cells, of
     // which only those in the row are copied out.
+    TCell spare[4];
     for (; x < cells; x += 4) {
         const bool whole = x + 4 <= cells;
-        TCell spare[4];
         TCell* to = whole ? out + x : spare;
         const size_t i = 3 * x;
         const __m256d r = _mm256_loadu_pd(draws + x);

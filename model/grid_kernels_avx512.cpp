@@ -128,16 +128,15 @@ LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n,
     const __m512d yv = _mm512_sub_pd(y, s);
     const __m512d rem = _mm512_add_pd(_mm512_sub_pd(s, _mm512_sub_pd(y, yv)), _mm512_sub_pd(t, yv));
 
-    const __m512d small = _mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(lo), _mm512_abs_pd(pl)), _mm512_abs_pd(e));
-    const __m512d large = _mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)), _mm512_set1_pd(0x1p32));
-    const __m512d err = _mm512_mul_pd(
-        _mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(rem), _mm512_mul_pd(small, _mm512_set1_pd(FastUpdateSumError))),
-                      _mm512_mul_pd(large, _mm512_set1_pd(FastUpdateX87Error))),
-        _mm512_set1_pd(FastUpdateMargin));
+    const __m512d err = _mm512_add_pd(
+        _mm512_add_pd(_mm512_abs_pd(rem),
+                      _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)), _mm512_abs_pd(s)),
+                                    _mm512_set1_pd(FastUpdateRelativeError))),
+        _mm512_set1_pd(FastUpdateAbsoluteError));
 
     const __m512i yBits = _mm512_castpd_si512(y);
     const __m512d halfUlp = _mm512_mul_pd(
-        _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(0x1p-53));
+        _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(FastUpdateHalfUlp));
     __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
         & _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
     const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
@@ -187,9 +186,9 @@ LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* 
     size_t x = 0;
     // The last group reads the rows' slack and lands in scratch cells, of
     // which only those in the row are copied out.
+    TCell spare[8];
     for (; x < cells; x += 8) {
         const bool whole = x + 8 <= cells;
-        TCell spare[8];
         TCell* to = whole ? out + x : spare;
         const size_t i = 3 * x;
         const __m512d r = _mm512_loadu_pd(draws + x);
