@@ -38,10 +38,12 @@ inline bool FastUpdateTakes(double noise)
     return m == 0.0 || (m >= 0x1p-800 && m <= 0x1p900);
 }
 
+// One row of the diffusion's scratch from the grid: values, fixed-point
+// twins and their flags, the wrapped ends and the sums across.
+using LoadRowFn = void (*)(TLimboRow& row, const TCell* cells, int countX);
+
 struct GridKernelTable {
-    // One row of the diffusion's scratch from the grid: values, fixed-point
-    // twins and their flags, the wrapped ends and the sums across.
-    void (*loadRow)(TLimboRow& row, const TCell* cells, int countX);
+    LoadRowFn loadRow;
     // Neighbour sums of the middle row, centre left out, and the same plus
     // eight times the centre.
     void (*rowSums)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
@@ -75,14 +77,16 @@ struct GridKernelTable {
 inline constexpr double TrackHiStart = 0.1;
 inline constexpr double TrackLoStart = 99999999999.0;
 
-// The portable table: x86-64 code, with AVX2 and FMA for the update where
-// the processor has them.
+// The portable table: x86-64 code, with AVX2 and FMA for the update and
+// the row load where the processor has them.
 const GridKernelTable& PortableGridKernels();
 // The same without any AVX2: the formula for every update.
 const GridKernelTable& PlainGridKernels();
 // The update in AVX2 and FMA, or nothing where the processor or the build
 // has none; the AVX-512 one is in the AVX-512 table.
 UpdateRowOneFn Avx2UpdateRowOne();
+// The row load with the twins in AVX2, or nothing.
+LoadRowFn Avx2LoadRow();
 // The AVX-512 table, or nothing where the processor or the build has none.
 const GridKernelTable* Avx512GridKernels();
 

@@ -134,6 +134,58 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
     return count;
 }
 
+// Fixed-point twins four values at a time, as the portable loadRow makes
+// them: value * 2^55 cut to a whole number where |value| < 14, else 0, and
+// flagged where that is not the value itself. AVX2 converts no doubles to
+// 64-bit integers, so the cut value goes over in two halves of 32 bits.
+LANDUSE_AVX2 inline __m256i twinsAvx2(__m256d v, int& bad)
+{
+    const __m256d inRange = _mm256_cmp_pd(absAvx2(v), _mm256_set1_pd(14.0), _CMP_LT_OQ);
+    const __m256d t = _mm256_mul_pd(v, _mm256_set1_pd(FixedScale));
+    const __m256d cut = _mm256_round_pd(t, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256d exact = _mm256_and_pd(inRange, _mm256_cmp_pd(cut, t, _CMP_EQ_OQ));
+    // Below 2^59 in magnitude: high half below 2^27, low half 0 .. 2^32 - 1.
+    const __m256d high = _mm256_round_pd(_mm256_mul_pd(cut, _mm256_set1_pd(0x1p-32)),
+                                         _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    const __m256d low = _mm256_sub_pd(cut, _mm256_mul_pd(high, _mm256_set1_pd(0x1p32)));
+    const __m256d magic = _mm256_set1_pd(0x1p52 + 0x1p51);
+    const __m256i h = _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(high, magic)), _mm256_castpd_si256(magic));
+    const __m256i l = _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(low, magic)), _mm256_castpd_si256(magic));
+    const __m256i f = _mm256_add_epi64(_mm256_slli_epi64(h, 32), l);
+    bad = _mm256_movemask_pd(_mm256_andnot_pd(exact, _mm256_set1_pd(-0.0)));
+    return _mm256_and_si256(f, _mm256_castpd_si256(inRange));
+}
+
+LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
+{
+    constexpr size_t Lead = TLimboRow::Lead;
+    const size_t n = 3 * size_t(countX);
+    double* value = row.value.data() + Lead;
+    int64_t* fixed = row.fixed.data() + Lead;
+    uint8_t* inexact = row.inexact.data() + Lead;
+    for (int x = 0; x < countX; ++x)
+        for (int k = 0; k < 3; ++k)
+            value[3 * size_t(x) + size_t(k)] = cells[x].Potential[k];
+    // The last group runs into the entries after the last column, which the
+    // wrap then overwrites.
+    int any = 0;
+    for (size_t i = 0; i < n; i += 4) {
+        int bad;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(fixed + i), twinsAvx2(_mm256_loadu_pd(value + i), bad));
+        for (int l = 0; l < 4; ++l)
+            inexact[i + size_t(l)] = uint8_t(bad >> l & 1);
+        if (n - i < 4)
+            bad &= (1 << (n - i)) - 1;
+        any |= bad;
+    }
+    row.anyInexact = any != 0;
+    WrapLimboRow(row, countX);
+    const int64_t* f = row.fixed.data() + Lead;
+    int64_t* across = row.across.data();
+    for (size_t i = 0; i < n; ++i)
+        across[i] = f[i - 3] + f[i] + f[i + 3];
+}
+
 bool cpuHasAvx2()
 {
     __builtin_cpu_init();
@@ -148,6 +200,12 @@ UpdateRowOneFn Avx2UpdateRowOne()
     return has ? updateRowOneAvx2 : nullptr;
 }
 
+LoadRowFn Avx2LoadRow()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? loadRowAvx2 : nullptr;
+}
+
 } // namespace landuse
 
 #else
@@ -155,6 +213,11 @@ UpdateRowOneFn Avx2UpdateRowOne()
 namespace landuse {
 
 UpdateRowOneFn Avx2UpdateRowOne()
+{
+    return nullptr;
+}
+
+LoadRowFn Avx2LoadRow()
 {
     return nullptr;
 }

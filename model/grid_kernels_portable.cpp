@@ -295,6 +295,8 @@ const GridKernelTable& PortableGridKernels()
     static const GridKernelTable portable = [] {
         GridKernelTable t = Plain;
         t.updateRowOne = Avx2UpdateRowOne();
+        if (LoadRowFn load = Avx2LoadRow())
+            t.loadRow = load;
         return t;
     }();
     return portable;
