@@ -108,6 +108,33 @@ UpdateRowFn pickUpdateRow(const Coefficients& c)
     return table[ones];
 }
 
+// The row's random numbers, one per cell; the row loaded next is fetched
+// meanwhile.
+void drawRow(double* __restrict draws, int countX, TRandom& rng, const TCell* next)
+{
+    TRandom local = rng;
+    for (int x = 0; x < countX; ++x) {
+        __builtin_prefetch(next + x);
+        draws[x] = local.Random();
+    }
+    rng = local;
+}
+
+// Coefficients 1 everywhere: the kernel's vector update, and the scaled
+// formula for the values it leaves.
+void updateRowOne(UpdateRowOneFn fast, TCell* out, int countX, const int64_t* withCentre, double* draws,
+                  uint32_t* unsure, TRandom& rng, const Coefficients& c, const TCell* next)
+{
+    drawRow(draws, countX, rng, next);
+    const size_t count = fast(out, countX, withCentre, draws, c.noiseScaled, unsure);
+    for (size_t n = 0; n < count; ++n) {
+        const size_t i = unsure[n];
+        const size_t x = i / 3;
+        const size_t k = i - 3 * x;
+        out[x].Potential[k] = scaledUpdate<true>(0, withCentre[i], draws[x], 1.0, c.noiseScaled[k]);
+    }
+}
+
 // The formula itself, for values the scaled update cannot take: value i of
 // rows whose entry 0 is column 0.
 inline double plainValue(const double* up, const double* mid, const double* down, size_t i, double r, double diff,
@@ -136,6 +163,46 @@ void redoInexact(const GridKernelTable& kernels, TCell* out, const TLimboRow& up
     }
 }
 
+// The update as a step runs it, settled once from the weights.
+struct RowUpdate {
+    Coefficients c;
+    bool scalable;
+    UpdateRowFn update;
+    UpdateRowOneFn fast; // none where a coefficient is not 1 or a noise too large or small
+};
+
+RowUpdate prepareUpdate(const GridKernelTable& kernels, const TWeightTable& weights)
+{
+    RowUpdate u{{{weights.DiffPop, weights.DiffServ, weights.DiffIndu},
+                 {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu},
+                 {}},
+                true,
+                nullptr,
+                kernels.updateRowOne};
+    // The scaled update needs the scaled noise as a double. Noise with its
+    // sign bit set is left to the formula too: r * noise can then be -0, and
+    // a -0 mean term plus a -0 centre plus that keeps a -0 that the scaled
+    // update loses, the twin of a -0 centre being plain 0.
+    for (int k = 0; k < 3; ++k) {
+        u.c.noiseScaled[k] = u.c.noise[k] * UpdateScale;
+        u.scalable = u.scalable && std::isfinite(u.c.noiseScaled[k]) && !std::signbit(u.c.noise[k]);
+        if (u.c.diff[k] != 1.0 || !FastUpdateTakes(u.c.noiseScaled[k]))
+            u.fast = nullptr;
+    }
+    u.update = pickUpdateRow(u.c);
+    return u;
+}
+
+// A row from the scaled sums in limbo.
+void scaledRow(const RowUpdate& u, TCell* out, int countX, TLimbo& limbo, TRandom& rng, const TCell* next)
+{
+    if (u.fast)
+        updateRowOne(u.fast, out, countX, limbo.withCentre.data(), limbo.draws.data(), limbo.unsure.data(), rng, u.c,
+                     next);
+    else
+        u.update(out, countX, limbo.sums.data(), limbo.withCentre.data(), limbo.draws.data(), rng, u.c, next);
+}
+
 void diffuse(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey* survey)
 {
     const int countX = grid.Geometry.CellCountX;
@@ -148,19 +215,8 @@ void diffuse(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey*
     TLimbo& limbo = grid.Limbo;
     const GridKernelTable& kernels = GridKernelsOf(grid);
 
-    Coefficients c{{weights.DiffPop, weights.DiffServ, weights.DiffIndu},
-                   {weights.NoisePop, weights.NoiseServ, weights.NoiseIndu},
-                   {}};
-    // The scaled update needs the scaled noise as a double. Noise with its
-    // sign bit set is left to the formula too: r * noise can then be -0, and
-    // a -0 mean term plus a -0 centre plus that keeps a -0 that the scaled
-    // update loses, the twin of a -0 centre being plain 0.
-    bool scalable = true;
-    for (int k = 0; k < 3; ++k) {
-        c.noiseScaled[k] = c.noise[k] * UpdateScale;
-        scalable = scalable && std::isfinite(c.noiseScaled[k]) && !std::signbit(c.noise[k]);
-    }
-    const UpdateRowFn update = pickUpdateRow(c);
+    const RowUpdate u = prepareUpdate(kernels, weights);
+    const Coefficients& c = u.c;
 
     // Each row is updated in place once its means are known; the rows around
     // it keep their previous values in Limbo, so every mean comes from the
@@ -178,10 +234,9 @@ void diffuse(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey*
 
     for (int y = 0; y < countY; ++y) {
         TCell* out = cells.row(y);
-        if (scalable) {
+        if (u.scalable) {
             kernels.rowSums(*up, *mid, *down, countX, limbo.sums.data(), limbo.withCentre.data());
-            update(out, countX, limbo.sums.data(), limbo.withCentre.data(), limbo.draws.data(), rng, c,
-                   cells.row(y + 2 < countY ? y + 2 : y));
+            scaledRow(u, out, countX, limbo, rng, cells.row(y + 2 < countY ? y + 2 : y));
             if (up->anyInexact || mid->anyInexact || down->anyInexact)
                 redoInexact(kernels, out, *up, *mid, *down, countX, limbo, c);
         } else {
@@ -235,6 +290,15 @@ void NeighbourMean(const Grid& grid, int x, int y, long double means[3])
         }
         means[k] = meanOfNine(rows[0], rows[1], rows[2], 1, 1);
     }
+}
+
+bool UpdateFieldRow(const GridKernelTable& kernels, const TWeightTable& weights, TCell* out, int countX,
+                    TLimbo& limbo, TRandom& rng)
+{
+    const RowUpdate u = prepareUpdate(kernels, weights);
+    if (u.scalable)
+        scaledRow(u, out, countX, limbo, rng, out);
+    return u.scalable;
 }
 
 void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng)

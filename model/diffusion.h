@@ -70,6 +70,7 @@ struct TLimbo {
         draws.assign(size_t(countX) + Slack, 0.0);
         columnInexact.assign(padded, 0);
         redo.assign(inner, 0);
+        unsure.assign(inner, 0);
     }
     void clear() { *this = TLimbo{}; }
 
@@ -79,9 +80,11 @@ struct TLimbo {
     TLimboRow::Lines<double> draws;          // the row's random numbers, one per cell
     TLimboRow::Lines<uint8_t> columnInexact; // inexact of the three rows, or-ed
     TLimboRow::Lines<uint32_t> redo;         // values of the row the formula computes
+    TLimboRow::Lines<uint32_t> unsure;       // values the fast update leaves to the formula
 };
 
 struct Grid;
+struct GridKernelTable;
 
 // The mean of each field over the eight neighbours of (x, y), with
 // wrap-around: the nine cells summed in extended precision in row order,
@@ -97,5 +100,13 @@ void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng);
 // The same, noting the new fields' bounds and the growth candidates that
 // `survey` asks for while each row is still at hand.
 void DiffuseFields(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey& survey);
+
+// The update pass of one row alone, as DiffuseFields runs it with `kernels`
+// from the sums that the kernels' rowSums left in `limbo`: draws the row's
+// random numbers and writes Potential. False, with nothing done, where the
+// weights leave every value to the formula on the field values themselves.
+// For the benchmarks.
+bool UpdateFieldRow(const GridKernelTable& kernels, const TWeightTable& weights, TCell* out, int countX,
+                    TLimbo& limbo, TRandom& rng);
 
 } // namespace landuse

@@ -19,14 +19,38 @@ struct TrackScale {
     double loT, fT;
 };
 
+// Values of a row for the fast update: the scaled update of value i
+// = 3 * x + k (field k of column x) is withCentre[i] + draws[x] * noise[k]
+// in extended precision, times 2^-58, stored as a double. Writes that into
+// out[x].Potential[k] wherever it can vouch for the very double extended
+// precision gives, and lists in `unsure` the indices of the values it cannot
+// vouch for, which the caller computes by the formula; returns how many.
+// Each noise must pass FastUpdateTakes.
+using UpdateRowOneFn = size_t (*)(TCell* out, int countX, const int64_t* withCentre, const double* draws,
+                                  const double noise[3], uint32_t* unsure);
+
+// A scaled noise the fast update can take: zero, or finite and within
+// 2^-800 .. 2^900 in magnitude, so that no product or sum of it leaves the
+// range where doubles round as the error bounds assume.
+inline bool FastUpdateTakes(double noise)
+{
+    const double m = noise < 0 ? -noise : noise;
+    return m == 0.0 || (m >= 0x1p-800 && m <= 0x1p900);
+}
+
+// One row of the diffusion's scratch from the grid: values, fixed-point
+// twins and their flags, the wrapped ends and the sums across.
+using LoadRowFn = void (*)(TLimboRow& row, const TCell* cells, int countX);
+
 struct GridKernelTable {
-    // One row of the diffusion's scratch from the grid: values, fixed-point
-    // twins and their flags, the wrapped ends and the sums across.
-    void (*loadRow)(TLimboRow& row, const TCell* cells, int countX);
+    LoadRowFn loadRow;
     // Neighbour sums of the middle row, centre left out, and the same plus
     // eight times the centre.
     void (*rowSums)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
                     int64_t* withCentre);
+    // The update of a row whose coefficients are all 1, several values at
+    // once (see UpdateRowOne); none where only the formula runs.
+    UpdateRowOneFn updateRowOne;
     // Lists in limbo.redo the values of the middle row whose window holds a
     // value without a twin; returns how many.
     size_t (*listInexact)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
@@ -53,7 +77,16 @@ struct GridKernelTable {
 inline constexpr double TrackHiStart = 0.1;
 inline constexpr double TrackLoStart = 99999999999.0;
 
+// The portable table: x86-64 code, with AVX2 and FMA for the update and
+// the row load where the processor has them.
 const GridKernelTable& PortableGridKernels();
+// The same without any AVX2: the formula for every update.
+const GridKernelTable& PlainGridKernels();
+// The update in AVX2 and FMA, or nothing where the processor or the build
+// has none; the AVX-512 one is in the AVX-512 table.
+UpdateRowOneFn Avx2UpdateRowOne();
+// The row load with the twins in AVX2, or nothing.
+LoadRowFn Avx2LoadRow();
 // The AVX-512 table, or nothing where the processor or the build has none.
 const GridKernelTable* Avx512GridKernels();
 

@@ -7,6 +7,8 @@
 
 #if defined(__x86_64__)
 
+#include "model/fast_update.h"
+
 #include <immintrin.h>
 
 #include <limits>
@@ -107,6 +109,112 @@ LANDUSE_AVX512 void sumsAvx512(const TLimboRow& up, const TLimboRow& mid, const 
         _mm512_store_si512(sums + i, s);
         _mm512_store_si512(withCentre + i, _mm512_add_epi64(s, _mm512_maskz_slli_epi64(__mmask8(0xff), c, 3)));
     }
+}
+
+// Eight values of the update, as the AVX2 kernel computes four (see
+// fast_update.h); returns the lanes that cannot be vouched for.
+LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n, __mmask8& unsure)
+{
+    const __m512d lo = _mm512_cvtepi64_pd(_mm512_and_si512(a, _mm512_set1_epi64(0xffffffff)));
+    const __m512d hi = _mm512_cvtepi64_pd(_mm512_and_si512(a, _mm512_set1_epi64(~int64_t(0xffffffff))));
+
+    const __m512d ph = _mm512_mul_pd(r, n);
+    const __m512d pl = _mm512_fmsub_pd(r, n, ph);
+    const __m512d s = _mm512_add_pd(hi, ph);
+    const __m512d sv = _mm512_sub_pd(s, hi);
+    const __m512d e = _mm512_add_pd(_mm512_sub_pd(hi, _mm512_sub_pd(s, sv)), _mm512_sub_pd(ph, sv));
+    const __m512d t = _mm512_add_pd(_mm512_add_pd(lo, pl), e);
+    const __m512d y = _mm512_add_pd(s, t);
+    const __m512d yv = _mm512_sub_pd(y, s);
+    const __m512d rem = _mm512_add_pd(_mm512_sub_pd(s, _mm512_sub_pd(y, yv)), _mm512_sub_pd(t, yv));
+
+    const __m512d err = _mm512_add_pd(
+        _mm512_add_pd(_mm512_abs_pd(rem),
+                      _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)), _mm512_abs_pd(s)),
+                                    _mm512_set1_pd(FastUpdateRelativeError))),
+        _mm512_set1_pd(FastUpdateAbsoluteError));
+
+    const __m512i yBits = _mm512_castpd_si512(y);
+    const __m512d halfUlp = _mm512_mul_pd(
+        _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(FastUpdateHalfUlp));
+    __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
+        & _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
+    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+    const __mmask8 whole = _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), ph, round), ph, _CMP_EQ_OQ)
+        & _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), pl, round), pl, _CMP_EQ_OQ)
+        & _mm512_cmp_pd_mask(_mm512_abs_pd(ph), _mm512_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ);
+    sure = (sure | whole) & _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(FastUpdateLeast), _CMP_GE_OQ);
+    unsure = __mmask8(~sure);
+    return _mm512_mul_pd(y, _mm512_set1_pd(0x1p-58));
+}
+
+// Twelve values in field order are four cells' Potential.
+LANDUSE_AVX512 inline void storeFourCellsAvx512(TCell* out, __m256d v0, __m256d v1, __m256d v2)
+{
+    double* c0 = out[0].Potential;
+    double* c1 = out[1].Potential;
+    double* c2 = out[2].Potential;
+    double* c3 = out[3].Potential;
+    const __m128d v0l = _mm256_castpd256_pd128(v0), v0h = _mm256_extractf128_pd(v0, 1);
+    const __m128d v1l = _mm256_castpd256_pd128(v1), v1h = _mm256_extractf128_pd(v1, 1);
+    const __m128d v2l = _mm256_castpd256_pd128(v2), v2h = _mm256_extractf128_pd(v2, 1);
+    _mm_storeu_pd(c0, v0l);
+    _mm_store_sd(c0 + 2, v0h);
+    _mm_storeh_pd(c1, v0h);
+    _mm_storeu_pd(c1 + 1, v1l);
+    _mm_storeu_pd(c2, v1h);
+    _mm_store_sd(c2 + 2, v2l);
+    _mm_storeh_pd(c3, v2l);
+    _mm_storeu_pd(c3 + 1, v2h);
+}
+
+LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* withCentre, const double* draws,
+                                         const double noise[3], uint32_t* unsure)
+{
+    // The masked forms throughout: the plain ones trip a warning in the
+    // compiler's own headers.
+    const double p = noise[0], s = noise[1], d = noise[2];
+    const __m512d n0 = _mm512_setr_pd(p, s, d, p, s, d, p, s);
+    const __m512d n1 = _mm512_setr_pd(d, p, s, d, p, s, d, p);
+    const __m512d n2 = _mm512_setr_pd(s, d, p, s, d, p, s, d);
+    const __mmask8 all = 0xff;
+    const __m512i cell0 = _mm512_setr_epi64(0, 0, 0, 1, 1, 1, 2, 2);
+    const __m512i cell1 = _mm512_setr_epi64(2, 3, 3, 3, 4, 4, 4, 5);
+    const __m512i cell2 = _mm512_setr_epi64(5, 5, 6, 6, 6, 7, 7, 7);
+    const size_t cells = size_t(countX);
+    size_t count = 0;
+    size_t x = 0;
+    // The last group reads the rows' slack and lands in scratch cells, of
+    // which only those in the row are copied out.
+    TCell spare[8];
+    for (; x < cells; x += 8) {
+        const bool whole = x + 8 <= cells;
+        TCell* to = whole ? out + x : spare;
+        const size_t i = 3 * x;
+        const __m512d r = _mm512_loadu_pd(draws + x);
+        __mmask8 u0, u1, u2;
+        const __m512d v0 = updateLanesAvx512(_mm512_loadu_si512(withCentre + i), _mm512_maskz_permutexvar_pd(all, cell0, r), n0, u0);
+        const __m512d v1
+            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 8), _mm512_maskz_permutexvar_pd(all, cell1, r), n1, u1);
+        const __m512d v2
+            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 16), _mm512_maskz_permutexvar_pd(all, cell2, r), n2, u2);
+        storeFourCellsAvx512(to, _mm512_maskz_extractf64x4_pd(all, v0, 0), _mm512_maskz_extractf64x4_pd(all, v0, 1),
+                             _mm512_maskz_extractf64x4_pd(all, v1, 0));
+        storeFourCellsAvx512(to + 4, _mm512_maskz_extractf64x4_pd(all, v1, 1), _mm512_maskz_extractf64x4_pd(all, v2, 0),
+                             _mm512_maskz_extractf64x4_pd(all, v2, 1));
+        uint32_t lanes = uint32_t(u0) | uint32_t(u1) << 8 | uint32_t(u2) << 16;
+        if (!whole) {
+            for (size_t c = 0; x + c < cells; ++c)
+                for (int k = 0; k < 3; ++k)
+                    out[x + c].Potential[k] = spare[c].Potential[k];
+            lanes &= (1u << (3 * (cells - x))) - 1u;
+        }
+        if (lanes != 0) [[unlikely]] {
+            for (uint32_t l = lanes; l != 0; l &= l - 1)
+                unsure[count++] = uint32_t(i) + uint32_t(__builtin_ctz(l));
+        }
+    }
+    return count;
 }
 
 LANDUSE_AVX512 size_t listInexactAvx512(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down,
@@ -668,6 +776,7 @@ bool cpuHasAvx512()
 constexpr GridKernelTable Avx512 = {
     loadRowAvx512,
     sumsAvx512,
+    updateRowOneAvx512,
     listInexactAvx512,
     surveyRowAvx512,
     fieldBoundsAvx512,

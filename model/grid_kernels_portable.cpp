@@ -255,9 +255,10 @@ void rescaleTracksPortable(TCell* cells, size_t count, const TrackScale& s)
     }
 }
 
-constexpr GridKernelTable Portable = {
+constexpr GridKernelTable Plain = {
     loadRowPortable,
     sumsPortable,
+    nullptr,
     listInexactPortable,
     surveyRowPortable,
     fieldBoundsPortable,
@@ -284,9 +285,21 @@ void WrapLimboRow(TLimboRow& row, int countX)
     }
 }
 
+const GridKernelTable& PlainGridKernels()
+{
+    return Plain;
+}
+
 const GridKernelTable& PortableGridKernels()
 {
-    return Portable;
+    static const GridKernelTable portable = [] {
+        GridKernelTable t = Plain;
+        t.updateRowOne = Avx2UpdateRowOne();
+        if (LoadRowFn load = Avx2LoadRow())
+            t.loadRow = load;
+        return t;
+    }();
+    return portable;
 }
 
 } // namespace landuse

@@ -1,0 +1,44 @@
+#pragma once
+// The bounds behind the fast field update (UpdateRowOne), shared by its
+// vector kernels.
+//
+// With every coefficient 1, extended precision computes the scaled update of
+// a value as z = a + q, q = r * n, a an integer below 2^63 in magnitude: q and
+// z each rounded to 64 bits, then z * 2^-58 rounded to a double. The kernels
+// compute in doubles the nearest double y to the exact v = a + r * n: a is
+// split exactly into hi (a multiple of 2^32) and lo (below 2^32), the product
+// into ph + pl by a fused multiply-subtract, hi + ph by an exact two-sum into
+// s + e, then t = (lo + pl) + e, y = s + t, and the remainder rem of that
+// last sum exactly. So v - y = rem + (the error of t), and
+//   |error of t| <= 2^-51 (|lo| + |pl| + |e|)         (two roundings),
+//   |z - v|      <= 2^-63 (|ph| + |hi| + 2^32)        (the two 64-bit roundings).
+// With |pl| <= 2^-53 |ph| and |e| <= 2^-53 |s| both come to at most
+//   2^-62 (|ph| + |hi| + |s|) + 2^-18.
+// Where |rem| plus that stays below half a unit in the last place of y,
+// lowered by 2^-40 of itself for the roundings of adding them up, z lies
+// strictly inside the interval that rounds to y, so extended precision
+// gives y too. A power of two has a narrower interval below it and is left
+// out, and so is any y below 2^-900 (zero among them), so that y * 2^-58 is
+// an exact normal double as the unscaled result is. The noise bounds of
+// FastUpdateTakes keep every product, its exact error and every sum normal
+// and finite.
+//
+// Noise with few mantissa bits (6 and 5, scaled) makes whole products, and
+// sums of whole numbers land exactly on midpoints often. Where ph and pl are
+// whole and |ph| <= 2^62, q = r * n is exact and so is z = a + q (below
+// 2^64): extended precision makes one rounding, to the nearest double with
+// ties to even, and so does y = s + t, whose t is then an exact sum of whole
+// numbers below 2^53. Such values need no bound.
+//
+// Values that fail both tests, about one in a thousand, go to the formula.
+
+namespace landuse {
+
+inline constexpr double FastUpdateRelativeError = 0x1p-62;
+inline constexpr double FastUpdateAbsoluteError = 0x1p-18;
+// Half a unit in the last place of 2^e is 2^e times this, less the margin.
+inline constexpr double FastUpdateHalfUlp = 0x1p-53 * (1.0 - 0x1p-40);
+inline constexpr double FastUpdateLeast = 0x1p-900;
+inline constexpr double FastUpdateWholeProduct = 0x1p62;
+
+} // namespace landuse

@@ -1,0 +1,227 @@
+// The field update in AVX2 and FMA, chosen at run time: the rest of the
+// build targets any x86-64 processor.
+
+#include "model/grid_kernels.h"
+
+#if defined(__x86_64__)
+
+#include "model/fast_update.h"
+
+#include <immintrin.h>
+
+#define LANDUSE_AVX2 __attribute__((target("avx2,fma")))
+
+namespace landuse {
+
+namespace {
+
+LANDUSE_AVX2 inline __m256d absAvx2(__m256d v)
+{
+    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+}
+
+// Four values of the update (see fast_update.h for the bounds); sets bit l
+// of `unsure` where lane l cannot be vouched for.
+LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int& unsure)
+{
+    // a = hi + lo exactly, hi a multiple of 2^32 and lo in 0 .. 2^32 - 1;
+    // each comes out of its bits by one exact subtraction.
+    const __m256i magic = _mm256_set1_epi64x(0x4330000000000000);
+    const __m256d lo = _mm256_sub_pd(
+        _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(a, _mm256_set1_epi64x(0xffffffff)), magic)),
+        _mm256_set1_pd(0x1p52));
+    const __m256i biased = _mm256_xor_si256(_mm256_srli_epi64(a, 32), _mm256_set1_epi64x(0x80000000));
+    const __m256d hi = _mm256_mul_pd(
+        _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(biased, magic)), _mm256_set1_pd(0x1p52 + 0x1p31)),
+        _mm256_set1_pd(0x1p32));
+
+    const __m256d ph = _mm256_mul_pd(r, n);
+    const __m256d pl = _mm256_fmsub_pd(r, n, ph);
+    const __m256d s = _mm256_add_pd(hi, ph);
+    const __m256d sv = _mm256_sub_pd(s, hi);
+    const __m256d e = _mm256_add_pd(_mm256_sub_pd(hi, _mm256_sub_pd(s, sv)), _mm256_sub_pd(ph, sv));
+    const __m256d t = _mm256_add_pd(_mm256_add_pd(lo, pl), e);
+    const __m256d y = _mm256_add_pd(s, t);
+    const __m256d yv = _mm256_sub_pd(y, s);
+    const __m256d rem = _mm256_add_pd(_mm256_sub_pd(s, _mm256_sub_pd(y, yv)), _mm256_sub_pd(t, yv));
+
+    const __m256d err = _mm256_add_pd(
+        _mm256_add_pd(absAvx2(rem), _mm256_mul_pd(_mm256_add_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), absAvx2(s)),
+                                                  _mm256_set1_pd(FastUpdateRelativeError))),
+        _mm256_set1_pd(FastUpdateAbsoluteError));
+
+    const __m256i yBits = _mm256_castpd_si256(y);
+    const __m256d halfUlp = _mm256_mul_pd(
+        _mm256_castsi256_pd(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x7ff0000000000000))), _mm256_set1_pd(FastUpdateHalfUlp));
+    const __m256i powerOfTwo
+        = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
+    const __m256d bounded = _mm256_andnot_pd(_mm256_castsi256_pd(powerOfTwo), _mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ));
+    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
+    const __m256d whole = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(_mm256_round_pd(ph, round), ph, _CMP_EQ_OQ),
+                      _mm256_cmp_pd(_mm256_round_pd(pl, round), pl, _CMP_EQ_OQ)),
+        _mm256_cmp_pd(absAvx2(ph), _mm256_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ));
+    const __m256d sure = _mm256_and_pd(_mm256_or_pd(bounded, whole),
+                                       _mm256_cmp_pd(absAvx2(y), _mm256_set1_pd(FastUpdateLeast), _CMP_GE_OQ));
+    unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)));
+    return _mm256_mul_pd(y, _mm256_set1_pd(0x1p-58));
+}
+
+// Twelve values in field order are four cells' Potential.
+LANDUSE_AVX2 inline void storeFourCells(TCell* out, __m256d v0, __m256d v1, __m256d v2)
+{
+    double* c0 = out[0].Potential;
+    double* c1 = out[1].Potential;
+    double* c2 = out[2].Potential;
+    double* c3 = out[3].Potential;
+    const __m128d v0l = _mm256_castpd256_pd128(v0), v0h = _mm256_extractf128_pd(v0, 1);
+    const __m128d v1l = _mm256_castpd256_pd128(v1), v1h = _mm256_extractf128_pd(v1, 1);
+    const __m128d v2l = _mm256_castpd256_pd128(v2), v2h = _mm256_extractf128_pd(v2, 1);
+    _mm_storeu_pd(c0, v0l);
+    _mm_store_sd(c0 + 2, v0h);
+    _mm_storeh_pd(c1, v0h);
+    _mm_storeu_pd(c1 + 1, v1l);
+    _mm_storeu_pd(c2, v1h);
+    _mm_store_sd(c2 + 2, v2l);
+    _mm_storeh_pd(c3, v2l);
+    _mm_storeu_pd(c3 + 1, v2h);
+}
+
+inline size_t listLanes(uint32_t* unsure, size_t count, size_t first, int lanes)
+{
+    while (lanes != 0) {
+        unsure[count++] = uint32_t(first + size_t(__builtin_ctz(unsigned(lanes))));
+        lanes &= lanes - 1;
+    }
+    return count;
+}
+
+LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* withCentre, const double* draws,
+                                     const double noise[3], uint32_t* unsure)
+{
+    const __m256d n0 = _mm256_setr_pd(noise[0], noise[1], noise[2], noise[0]);
+    const __m256d n1 = _mm256_setr_pd(noise[1], noise[2], noise[0], noise[1]);
+    const __m256d n2 = _mm256_setr_pd(noise[2], noise[0], noise[1], noise[2]);
+    const size_t cells = size_t(countX);
+    size_t count = 0;
+    size_t x = 0;
+    // The last group reads the rows' slack and lands in scratch cells, of
+    // which only those in the row are copied out.
+    TCell spare[4];
+    for (; x < cells; x += 4) {
+        const bool whole = x + 4 <= cells;
+        TCell* to = whole ? out + x : spare;
+        const size_t i = 3 * x;
+        const __m256d r = _mm256_loadu_pd(draws + x);
+        int u0, u1, u2;
+        const __m256d v0 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i)),
+                                           _mm256_permute4x64_pd(r, 0x40), n0, u0);
+        const __m256d v1 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 4)),
+                                           _mm256_permute4x64_pd(r, 0xa5), n1, u1);
+        const __m256d v2 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 8)),
+                                           _mm256_permute4x64_pd(r, 0xfe), n2, u2);
+        storeFourCells(to, v0, v1, v2);
+        int lanes = u0 | u1 << 4 | u2 << 8;
+        if (!whole) {
+            for (size_t c = 0; x + c < cells; ++c)
+                for (int k = 0; k < 3; ++k)
+                    out[x + c].Potential[k] = spare[c].Potential[k];
+            lanes &= (1 << (3 * (cells - x))) - 1;
+        }
+        if (lanes != 0) [[unlikely]]
+            count = listLanes(unsure, count, i, lanes);
+    }
+    return count;
+}
+
+// Fixed-point twins four values at a time, as the portable loadRow makes
+// them: value * 2^55 cut to a whole number where |value| < 14, else 0, and
+// flagged where that is not the value itself. AVX2 converts no doubles to
+// 64-bit integers, so the cut value goes over in two halves of 32 bits.
+LANDUSE_AVX2 inline __m256i twinsAvx2(__m256d v, int& bad)
+{
+    const __m256d inRange = _mm256_cmp_pd(absAvx2(v), _mm256_set1_pd(14.0), _CMP_LT_OQ);
+    const __m256d t = _mm256_mul_pd(v, _mm256_set1_pd(FixedScale));
+    const __m256d cut = _mm256_round_pd(t, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256d exact = _mm256_and_pd(inRange, _mm256_cmp_pd(cut, t, _CMP_EQ_OQ));
+    // Below 2^59 in magnitude: high half below 2^27, low half 0 .. 2^32 - 1.
+    const __m256d high = _mm256_round_pd(_mm256_mul_pd(cut, _mm256_set1_pd(0x1p-32)),
+                                         _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    const __m256d low = _mm256_sub_pd(cut, _mm256_mul_pd(high, _mm256_set1_pd(0x1p32)));
+    const __m256d magic = _mm256_set1_pd(0x1p52 + 0x1p51);
+    const __m256i h = _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(high, magic)), _mm256_castpd_si256(magic));
+    const __m256i l = _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(low, magic)), _mm256_castpd_si256(magic));
+    const __m256i f = _mm256_add_epi64(_mm256_slli_epi64(h, 32), l);
+    bad = _mm256_movemask_pd(_mm256_andnot_pd(exact, _mm256_set1_pd(-0.0)));
+    return _mm256_and_si256(f, _mm256_castpd_si256(inRange));
+}
+
+LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
+{
+    constexpr size_t Lead = TLimboRow::Lead;
+    const size_t n = 3 * size_t(countX);
+    double* value = row.value.data() + Lead;
+    int64_t* fixed = row.fixed.data() + Lead;
+    uint8_t* inexact = row.inexact.data() + Lead;
+    for (int x = 0; x < countX; ++x)
+        for (int k = 0; k < 3; ++k)
+            value[3 * size_t(x) + size_t(k)] = cells[x].Potential[k];
+    // The last group runs into the entries after the last column, which the
+    // wrap then overwrites.
+    int any = 0;
+    for (size_t i = 0; i < n; i += 4) {
+        int bad;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(fixed + i), twinsAvx2(_mm256_loadu_pd(value + i), bad));
+        for (int l = 0; l < 4; ++l)
+            inexact[i + size_t(l)] = uint8_t(bad >> l & 1);
+        if (n - i < 4)
+            bad &= (1 << (n - i)) - 1;
+        any |= bad;
+    }
+    row.anyInexact = any != 0;
+    WrapLimboRow(row, countX);
+    const int64_t* f = row.fixed.data() + Lead;
+    int64_t* across = row.across.data();
+    for (size_t i = 0; i < n; ++i)
+        across[i] = f[i - 3] + f[i] + f[i + 3];
+}
+
+bool cpuHasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+} // namespace
+
+UpdateRowOneFn Avx2UpdateRowOne()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? updateRowOneAvx2 : nullptr;
+}
+
+LoadRowFn Avx2LoadRow()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? loadRowAvx2 : nullptr;
+}
+
+} // namespace landuse
+
+#else
+
+namespace landuse {
+
+UpdateRowOneFn Avx2UpdateRowOne()
+{
+    return nullptr;
+}
+
+LoadRowFn Avx2LoadRow()
+{
+    return nullptr;
+}
+
+} // namespace landuse
+
+#endif
