@@ -5,6 +5,7 @@
 #include "sim/simulation.h"
 
 #include "support/gif_decode.h"
+#include "support/composed_world.h"
 #include "support/shell.h"
 #include "support/test_folder.h"
 
@@ -58,21 +59,6 @@ int64_t difference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
     return sum;
 }
 
-// The world the runner draws after its steps, drawn here the same way.
-std::vector<uint32_t> composedWorld(uint64_t seed, int steps, const std::vector<std::string>& sets)
-{
-    landuse::WorldRaster raster;
-    landuse::Simulation sim(nullptr, seed);
-    sim.setPainter(&raster);
-    sim.Create();
-    for (const std::string& s : sets)
-        sim.Register.assign(s);
-    EXPECT_TRUE(sim.NewSetup());
-    for (int i = 0; i < steps; ++i)
-        sim.Step();
-    return raster.Compose();
-}
-
 int worstChannel(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width,
                  const landuse::PixelBox& skip)
 {
@@ -109,7 +95,7 @@ TEST(RunnerAnimation, KeepsEveryKthStepAndEndsWithThePictureOfTheLastStep)
     EXPECT_LT(last, int64_t(404) * 404 * 3);
     EXPECT_LT(last * 2, before);
     // Against the world itself: equal up to the palette's lost low bit.
-    const std::vector<uint32_t> world = composedWorld(3, 45, {"CB_showAg=1"});
+    const std::vector<uint32_t> world = landuse::test::ComposedWorld(3, 45, {"CB_showAg=1"});
     EXPECT_LE(worstChannel(gif.frames.back(), world, 404, label), 1);
     EXPECT_GT(worstChannel(gif.frames[3], world, 404, label), 1);
     // The label holds black digits on white, and differs between frames.

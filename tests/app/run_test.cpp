@@ -3,6 +3,7 @@
 #include "chart/world_raster.h"
 #include "sim/simulation.h"
 
+#include "support/composed_world.h"
 #include "support/shell.h"
 
 #include <gtest/gtest.h>
@@ -92,21 +93,6 @@ Decoded decodeJpeg(const fs::path& file)
         d.pixels.push_back(0xFF000000u | uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8
                            | uint8_t(bytes[i + 2]));
     return d;
-}
-
-// The runner's world after its steps, drawn here the way the runner draws.
-std::vector<uint32_t> composedWorld(uint64_t seed, int steps, const std::vector<std::string>& sets)
-{
-    landuse::WorldRaster raster;
-    landuse::Simulation sim(nullptr, seed);
-    sim.setPainter(&raster);
-    sim.Create();
-    for (const std::string& s : sets)
-        sim.Register.assign(s);
-    EXPECT_TRUE(sim.NewSetup());
-    for (int i = 0; i < steps; ++i)
-        sim.Step();
-    return raster.Compose();
 }
 
 // Summed over the channels of the pixels where `where` holds.
@@ -465,8 +451,8 @@ TEST(Runner, PictureIsTheComposedWorldAfterTheLastStep)
     ASSERT_EQ(picture.width, 404) << "djpeg cannot decode the file; run scripts/install-deps.sh";
     ASSERT_EQ(picture.height, 404);
 
-    const std::vector<uint32_t> withAgents = composedWorld(4, 150, agents);
-    const std::vector<uint32_t> withoutAgents = composedWorld(4, 150, {"CB_showOrig=0"});
+    const std::vector<uint32_t> withAgents = landuse::test::ComposedWorld(4, 150, agents);
+    const std::vector<uint32_t> withoutAgents = landuse::test::ComposedWorld(4, 150, {"CB_showOrig=0"});
     ASSERT_EQ(withAgents.size(), picture.pixels.size());
     const std::vector<bool> everywhere(withAgents.size(), true);
     std::vector<bool> dots(withAgents.size());

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "support/eventually.h"
+
 #include <gtest/gtest.h>
 
 using namespace landuse;
@@ -27,21 +29,9 @@ using namespace landuse::ui;
 
 namespace {
 
-QString qt(const char* s) { return QString::fromUtf8(s); }
+using landuse::test::eventually;
 
-// Lets the event loop run until the condition holds; false after `ms`.
-// (QTest's QTRY macros only return from the test on failure under gtest.)
-template <typename Condition>
-bool eventually(Condition condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+QString qt(const char* s) { return QString::fromUtf8(s); }
 
 std::string text(QLabel* label) { return label->text().toStdString(); }
 

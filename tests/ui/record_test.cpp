@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "support/eventually.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,19 +27,9 @@ using namespace landuse::ui;
 
 namespace {
 
-namespace fs = std::filesystem;
+using landuse::test::eventually;
 
-template <typename Condition>
-bool eventually(Condition condition, int ms = 20000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+namespace fs = std::filesystem;
 
 struct Recording {
     explicit Recording(std::vector<std::string> settings)
@@ -74,7 +66,7 @@ TEST(RecordBox, RecordsTheRunUntilItStopsAtItsStopStep)
     r.click("CB_record");
     ASSERT_TRUE(r.form.simulation().Register.checked(Ctl::CB_record));
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return !r.running(); }));
+    ASSERT_TRUE(eventually([&] { return !r.running(); }, 20000));
     EXPECT_EQ(r.form.simulation().StepCount, 35);
     const fs::path file = r.folder / "pictures" / "growth_.gif";
     EXPECT_EQ(test::NamesIn(r.folder / "pictures"), (std::set<std::string>{"growth_.gif"}));
@@ -90,7 +82,7 @@ TEST(RecordBox, RecordsTheRunUntilItStopsAtItsStopStep)
         << r.form.messages()->text().toStdString();
     // A run started again records anew, into the same name.
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 50; }));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 50; }, 20000));
     r.click("B_stop");
     ASSERT_FALSE(r.running());
     EXPECT_FALSE(r.form.recorder().recording());
@@ -103,7 +95,7 @@ TEST(RecordBox, ClearingTheBoxEndsTheFileAndABadStemRecordsNothing)
     Recording r({"Edit_size=10", "E_stop=100000"});
     r.click("CB_record");
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 25; }));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 25; }, 20000));
     ASSERT_TRUE(r.form.recorder().recording());
     EXPECT_EQ(test::NamesIn(r.folder / "pictures"), (std::set<std::string>{"001_pic_.gif.part"}));
     r.click("CB_record");
@@ -123,7 +115,7 @@ TEST(RecordBox, ClearingTheBoxEndsTheFileAndABadStemRecordsNothing)
     r.click("CB_record");
     const int32_t from = r.form.simulation().StepCount;
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= from + 15; }));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= from + 15; }, 20000));
     r.click("B_stop");
     EXPECT_NE(r.form.messages()->text().toStdString().find("E_pName"), std::string::npos)
         << r.form.messages()->text().toStdString();
