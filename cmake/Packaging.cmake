@@ -39,5 +39,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${LANDUSE_HOMEPAGE}")
 # Depends from the libraries the programs link, through dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Python module links no libpython, so shlibdeps cannot see it: it is
+# built for this one Python version and imports numpy (pandas, matplotlib
+# and tqdm only where a script asks for them).
+if(LANDUSE_PYTHON_DEPENDS)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${LANDUSE_PYTHON_DEPENDS}")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-numpy")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pandas, python3-matplotlib, python3-tqdm")
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -44,6 +44,15 @@ done
 summary=$("$bin/landuse-run" --steps 50 --seed 3)
 grep -q '^50 steps in .* agents, seed 3$' <<<"$summary" || fail "landuse-run --steps 50 said: $summary"
 
+# The Python module, where the package has one, runs from the installed files.
+for site in "$root"/usr/lib/python3*/dist-packages; do
+  [ -d "$site/landuse" ] || continue
+  grep -q 'python3 (>=' <<<"$depends" || fail "the package holds a Python module but Depends names no python3: $depends"
+  steps=$(cd "$work" && PYTHONPATH=$site /usr/bin/python3 -c \
+    'import landuse; s = landuse.Simulation(seed=3); s.step(20); print(s.step_count, s.potential.shape)')
+  [ "$steps" = "20 (3, 202, 202)" ] || fail "the installed Python module said: $steps"
+done
+
 # A HOME of our own, its documents folder named the XDG way.
 home=$work/home
 mkdir -p "$home/.config"
