@@ -91,7 +91,6 @@ public:
     // without a world it does nothing, says why and stops the timer.
     void Step();
 
-    void setHost(SimHost* host) { host_ = host ? host : &nullHost_; }
     SimHost& host() { return *host_; }
     void setPainter(WorldPainter* painter) { painter_ = painter; }
     WorldPainter* painter() const { return painter_; }
