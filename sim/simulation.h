@@ -138,6 +138,8 @@ private:
     // Runs a command; a conversion error ends it with its message.
     void guarded(const std::function<void()>& command);
     void stepPhases();
+    // ReturnMode from its radio buttons; kept when none is selected.
+    void readReturnMode();
 
     void CreateCells();
     void ResetCells();
