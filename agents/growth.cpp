@@ -152,25 +152,10 @@ void MarkResidential(const Growth& growth, int32_t x, int32_t y)
     growth.cellChanged(x, y);
 }
 
-void PlaceAgent(const Growth& growth, size_t index, int kind)
-{
-    placeAgentAt(growth, index, ChooseGrowthCell(growth.world.Cells, kind));
-}
-
 void PlanGrowth(GrowthCounts& counts, FieldSurvey& survey, size_t cellCount)
 {
     planPools(plannedCount(counts.agents), plannedCount(counts.services), plannedCount(counts.industries),
               survey.candidates, cellCount);
-}
-
-void CreateResources(const Growth& growth, GrowthCounts& counts)
-{
-    const TCellList& cells = growth.world.Cells;
-    CandidatePool pools[3];
-    planPools(0, plannedCount(counts.services), plannedCount(counts.industries), pools, cells.size());
-    CollectCandidates(cells.data(), cells.size(), pools);
-    GrowthPicker picker(cells, pools);
-    createResourcesWith(growth, counts, picker);
 }
 
 void CreateAgents(const Growth& growth, GrowthCounts& counts)

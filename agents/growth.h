@@ -59,8 +59,6 @@ std::optional<std::string> OversizedCount(GrowthCounts& counts, size_t cellCount
 void PlanGrowth(GrowthCounts& counts, FieldSurvey& survey, size_t cellCount);
 
 void CreateAgents(const Growth& growth, GrowthCounts& counts);
-void PlaceAgent(const Growth& growth, size_t index, int kind);
 void MarkResidential(const Growth& growth, int32_t x, int32_t y);
-void CreateResources(const Growth& growth, GrowthCounts& counts);
 
 } // namespace landuse

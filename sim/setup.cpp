@@ -21,10 +21,7 @@ void Simulation::Setup(bool keepRunCount)
     world.Agents.clear();
     world.Cells.resize(g.CellCountX, g.CellCountY);
     world.Limbo.resize(g.CellCountX);
-    if (Register.checked(Ctl::rb_direct))
-        ReturnMode = 0;
-    if (Register.checked(Ctl::rb_hillCl))
-        ReturnMode = 1;
+    readReturnMode();
     if (painter_)
         painter_->CreateLayers(world);
     CreateCells();

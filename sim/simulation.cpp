@@ -107,6 +107,14 @@ void Simulation::DrawChangedCell(int x, int y)
         painter_->DrawCell(world, x, y, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
 }
 
+void Simulation::readReturnMode()
+{
+    if (Register.checked(Ctl::rb_direct))
+        ReturnMode = 0;
+    if (Register.checked(Ctl::rb_hillCl))
+        ReturnMode = 1;
+}
+
 // The handlers of the controls: the unit-level copies follow their
 // controls, and a few display options redraw at once. Everything else is
 // read when the model needs it.
@@ -119,10 +127,7 @@ void Simulation::onControlEvent(Ctl id, ControlEvent event)
         break;
     case Ctl::rb_direct:
     case Ctl::rb_hillCl:
-        if (Register.checked(Ctl::rb_direct))
-            ReturnMode = 0;
-        if (Register.checked(Ctl::rb_hillCl))
-            ReturnMode = 1;
+        readReturnMode();
         break;
     case Ctl::CB_actAna1:
         Ana1Active = Register.checked(Ctl::CB_actAna1);

@@ -91,7 +91,6 @@ public:
     // without a world it does nothing, says why and stops the timer.
     void Step();
 
-    void setHost(SimHost* host) { host_ = host ? host : &nullHost_; }
     SimHost& host() { return *host_; }
     void setPainter(WorldPainter* painter) { painter_ = painter; }
     WorldPainter* painter() const { return painter_; }
@@ -139,6 +138,8 @@ private:
     // Runs a command; a conversion error ends it with its message.
     void guarded(const std::function<void()>& command);
     void stepPhases();
+    // ReturnMode from its radio buttons; kept when none is selected.
+    void readReturnMode();
 
     void CreateCells();
     void ResetCells();
