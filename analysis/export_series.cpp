@@ -4,8 +4,8 @@
 #include <sstream>
 #include <utility>
 
-#include "analysis/export_file.h"
-#include "analysis/export_paths.h"
+#include "files/export_file.h"
+#include "files/export_paths.h"
 #include "chart/worksheet_writer.h"
 #include "chart/xml_writer.h"
 #include "model/numtext.h"

@@ -2,9 +2,9 @@
 // A run as an animated GIF: the world as the panel shows it (cells with the
 // agents on top) at every K-th step, the step number in the top left corner.
 
-#include "analysis/export_file.h"
-#include "analysis/gif_file.h"
-#include "chart/world_raster.h"
+#include "files/export_file.h"
+#include "files/gif_file.h"
+#include "render/world_raster.h"
 
 #include <cstdint>
 #include <filesystem>

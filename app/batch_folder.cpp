@@ -1,8 +1,8 @@
 #include "app/batch_folder.h"
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
-#include "analysis/json_text.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
+#include "files/json_text.h"
 #include "sim/batch_run.h"
 
 #include <fcntl.h>

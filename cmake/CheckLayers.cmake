@@ -10,11 +10,14 @@ include(${CMAKE_CURRENT_LIST_DIR}/IncludeDirectives.cmake)
 set(layer_table
   "model:    model"
   "agents:   model agents"
+  "render:   model agents render"
   "chart:    model agents chart"
-  "analysis: model agents chart analysis"
-  "sim:      model agents chart analysis sim"
-  "ui:       model agents chart analysis sim ui"
-  "app:      model agents chart analysis sim ui app")
+  "files:    model files"
+  "analysis: model agents render chart files analysis"
+  "sim:      model agents render chart files analysis sim"
+  "ui:       model agents render chart files analysis sim ui"
+  "app:      model agents render chart files analysis sim ui app"
+  "python:   model agents render chart files analysis sim python")
 # Free to include anything and not checked, but never included by the layers.
 set(unlayered_folders tests bench)
 set(source_patterns *.h *.hpp *.cpp)

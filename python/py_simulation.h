@@ -5,7 +5,7 @@
 // the cells valid when a new world replaces them.
 
 #include "analysis/statistics.h"
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "sim/experiment_results.h"
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
 #include "model/numtext.h"
 #include "sim/batch_run.h"
 

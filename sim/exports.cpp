@@ -1,8 +1,8 @@
 #include "sim/simulation.h"
 
-#include "analysis/export_error.h"
-#include "analysis/export_paths.h"
-#include "analysis/export_pictures.h"
+#include "files/export_error.h"
+#include "files/export_paths.h"
+#include "files/export_pictures.h"
 
 namespace landuse {
 

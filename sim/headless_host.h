@@ -3,7 +3,7 @@
 // timer is a flag, messages are kept in order, and the one picture it has is
 // the world as a raster draws it, saved as the main window's.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/host.h"
 
 #include <filesystem>

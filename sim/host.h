@@ -3,7 +3,7 @@
 // or a test. Every call happens on the thread that runs the simulation. The
 // defaults are those of a host without windows.
 
-#include "analysis/rgb_image.h"
+#include "files/rgb_image.h"
 
 #include <filesystem>
 #include <string>

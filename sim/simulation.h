@@ -10,7 +10,7 @@
 #include "analysis/run_chart.h"
 #include "analysis/tile.h"
 #include "chart/chart.h"
-#include "chart/world_painter.h"
+#include "render/world_painter.h"
 #include "model/empty_cell_survey.h"
 #include "model/field_survey.h"
 #include "model/random.h"

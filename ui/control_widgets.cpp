@@ -1,6 +1,6 @@
 #include "ui/control_widgets.h"
 
-#include "model/layout.h"
+#include "ui/layout.h"
 #include "model/register.h"
 
 #include <QCheckBox>

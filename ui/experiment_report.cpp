@@ -1,7 +1,7 @@
 #include "ui/experiment_report.h"
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
 #include "chart/chart.h"
 #include "model/numtext.h"
 #include "sim/batch_run.h"

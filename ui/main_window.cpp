@@ -1,6 +1,6 @@
 #include "ui/main_window.h"
 
-#include "model/layout.h"
+#include "ui/layout.h"
 #include "ui/compact_style.h"
 #include "ui/chart_view.h"
 #include "ui/message_strip.h"

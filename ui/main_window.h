@@ -4,7 +4,7 @@
 // steps the simulation. Controls are generated from the control table and
 // kept in step with the register; buttons run the simulation's commands.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 #include "ui/page_builder.h"
 

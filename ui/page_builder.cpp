@@ -1,6 +1,6 @@
 #include "ui/page_builder.h"
 
-#include "model/layout.h"
+#include "ui/layout.h"
 #include "ui/control_widgets.h"
 
 #include <QBoxLayout>

@@ -1,7 +1,7 @@
 #include "ui/rank_size_window.h"
 
 #include "analysis/ranksize.h"
-#include "model/layout.h"
+#include "ui/layout.h"
 #include "ui/chart_view.h"
 #include "ui/text_grid_model.h"
 #include "ui/window_picture.h"

@@ -1,8 +1,8 @@
 #include "ui/run_recorder.h"
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
-#include "analysis/export_paths.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
+#include "files/export_paths.h"
 #include "model/numtext.h"
 
 namespace landuse::ui {

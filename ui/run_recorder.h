@@ -5,7 +5,7 @@
 // box is cleared.
 
 #include "analysis/world_animation.h"
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/host.h"
 
 #include <cstdint>

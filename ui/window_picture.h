@@ -2,7 +2,7 @@
 // Pictures of windows' client areas for the saved JPEGs, also of windows
 // that are hidden or were never shown.
 
-#include "analysis/rgb_image.h"
+#include "files/rgb_image.h"
 
 #include <QImage>
 

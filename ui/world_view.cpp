@@ -1,6 +1,6 @@
 #include "ui/world_view.h"
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 
 #include <QImage>

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "../chart/export_test_support.h"
-#include "analysis/export_error.h"
+#include "files/export_error.h"
 #include "analysis/export_series.h"
 #include "chart/worksheet_writer.h"
 

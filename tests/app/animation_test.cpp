@@ -1,7 +1,7 @@
 // landuse-run --animation: the run as an animated GIF, read back with giflib.
 
 #include "analysis/step_label.h"
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 
 #include "support/gif_decode.h"

@@ -1,6 +1,6 @@
 // The headless runner as a script would use it.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 
 #include "support/composed_world.h"

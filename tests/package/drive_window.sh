@@ -12,7 +12,7 @@ trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Morvane_04_Land Use$' | head -1)
 [ -n "$window" ] || { echo "no window appeared" >&2; exit 1; }
 sleep 1
-# Places in the window (model/layout.cpp): the "Settings" tab, then "save bmp".
+# Places in the window (ui/layout.cpp): the "Settings" tab, then "save bmp".
 xdotool mousemove --window "$window" 485 19 click 1
 sleep 0.5
 xdotool mousemove --window "$window" 471 350 click 1

@@ -1,7 +1,7 @@
 // The two parameter sweeps, run headless: what they write into the controls,
 // how many runs they make, and the files each run leaves.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "model/numtext.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"

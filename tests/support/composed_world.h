@@ -2,7 +2,7 @@
 // The world a headless run draws after its steps, drawn in the test's own
 // process the same way, as 0xFFRRGGBB words.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "sim/simulation.h"
 
 #include <gtest/gtest.h>

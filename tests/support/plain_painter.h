@@ -4,7 +4,7 @@
 // layer and every pass visits every cell. Slow, and there to hold the
 // raster's shortcuts to.
 
-#include "chart/world_painter.h"
+#include "render/world_painter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // A painter that writes down what it is asked to draw, in order.
 
-#include "chart/world_painter.h"
+#include "render/world_painter.h"
 
 #include "support/empty_cells.h"
 

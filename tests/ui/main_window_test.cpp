@@ -3,7 +3,7 @@
 
 #include "ui/main_window.h"
 
-#include "model/layout.h"
+#include "ui/layout.h"
 #include "ui/control_widgets.h"
 #include "ui/message_strip.h"
 #include "ui/world_view.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/export_error.h"
+#include "files/export_error.h"
 
 namespace landuse {
 

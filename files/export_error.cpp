@@ -1,4 +1,4 @@
-#include "analysis/export_error.h"
+#include "files/export_error.h"
 
 namespace landuse {
 

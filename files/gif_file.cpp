@@ -1,4 +1,4 @@
-#include "analysis/gif_file.h"
+#include "files/gif_file.h"
 
 #include <gif_lib.h>
 

@@ -1,6 +1,6 @@
 // The world on the raster's layers, pixel by pixel.
 
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 #include "model/random.h"
 #include "sim/simulation.h"
 

@@ -1,7 +1,7 @@
 // Animated GIF pictures and the step label, read back with giflib.
 
-#include "analysis/export_error.h"
-#include "analysis/gif_file.h"
+#include "files/export_error.h"
+#include "files/gif_file.h"
 #include "analysis/step_label.h"
 #include "analysis/world_animation.h"
 

@@ -1,4 +1,4 @@
-#include "model/layout.h"
+#include "ui/layout.h"
 
 #include <array>
 #include <string_view>

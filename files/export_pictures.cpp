@@ -1,11 +1,11 @@
-#include "analysis/export_pictures.h"
+#include "files/export_pictures.h"
 
 #include <system_error>
 
-#include "analysis/bmp_file.h"
-#include "analysis/export_file.h"
-#include "analysis/export_paths.h"
-#include "analysis/jpeg_file.h"
+#include "files/bmp_file.h"
+#include "files/export_file.h"
+#include "files/export_paths.h"
+#include "files/jpeg_file.h"
 
 namespace landuse {
 

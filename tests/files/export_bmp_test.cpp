@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../chart/export_test_support.h"
-#include "analysis/bmp_file.h"
+#include "files/bmp_file.h"
 
 namespace landuse {
 namespace {

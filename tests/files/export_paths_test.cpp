@@ -3,9 +3,9 @@
 #include <set>
 
 #include "../chart/export_test_support.h"
-#include "analysis/export_error.h"
-#include "analysis/export_paths.h"
-#include "analysis/export_pictures.h"
+#include "files/export_error.h"
+#include "files/export_paths.h"
+#include "files/export_pictures.h"
 #include "analysis/export_series.h"
 
 namespace landuse {

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "../chart/export_test_support.h"
-#include "analysis/bmp_file.h"
-#include "analysis/export_error.h"
-#include "analysis/jpeg_file.h"
+#include "files/bmp_file.h"
+#include "files/export_error.h"
+#include "files/jpeg_file.h"
 
 namespace landuse {
 namespace {

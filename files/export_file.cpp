@@ -1,4 +1,4 @@
-#include "analysis/export_file.h"
+#include "files/export_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

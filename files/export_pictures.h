@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "analysis/rgb_image.h"
+#include "files/rgb_image.h"
 
 namespace landuse {
 

@@ -4,7 +4,7 @@
 // AgentLayer as a premultiplied ARGB32 one) and repaints when version()
 // moved; the runner saves the composed picture.
 
-#include "chart/world_painter.h"
+#include "render/world_painter.h"
 #include "model/geometry.h"
 
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/rgb_image.h"
+#include "files/rgb_image.h"
 
 namespace landuse {
 

@@ -1,4 +1,4 @@
-#include "analysis/json_text.h"
+#include "files/json_text.h"
 
 #include "model/numtext.h"
 

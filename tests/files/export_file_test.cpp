@@ -8,7 +8,7 @@
 #include <future>
 
 #include "../chart/export_test_support.h"
-#include "analysis/export_file.h"
+#include "files/export_file.h"
 
 namespace landuse {
 namespace {

@@ -1,6 +1,6 @@
 // The control table and the layout data a window is generated from.
 
-#include "model/layout.h"
+#include "ui/layout.h"
 
 #include "model/controls.h"
 

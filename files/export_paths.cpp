@@ -1,9 +1,9 @@
-#include "analysis/export_paths.h"
+#include "files/export_paths.h"
 
 #include <string>
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
 #include "model/numtext.h"
 
 namespace landuse {

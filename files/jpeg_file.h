@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "analysis/rgb_image.h"
+#include "files/rgb_image.h"
 
 namespace landuse {
 

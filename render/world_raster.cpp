@@ -1,4 +1,4 @@
-#include "chart/world_raster.h"
+#include "render/world_raster.h"
 
 #include "model/range_scan.h"
 

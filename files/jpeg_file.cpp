@@ -1,4 +1,4 @@
-#include "analysis/jpeg_file.h"
+#include "files/jpeg_file.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -8,9 +8,9 @@
 
 #include <jpeglib.h>
 
-#include "analysis/bmp_file.h"
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
+#include "files/bmp_file.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
 
 namespace landuse {
 

@@ -1,10 +1,10 @@
-#include "analysis/bmp_file.h"
+#include "files/bmp_file.h"
 
 #include <cstdint>
 #include <limits>
 
-#include "analysis/export_error.h"
-#include "analysis/export_file.h"
+#include "files/export_error.h"
+#include "files/export_file.h"
 
 namespace landuse {
 
