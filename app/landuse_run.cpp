@@ -207,7 +207,7 @@ int run(const RunOptions& options)
     RunnerHost host;
     const uint64_t seed = options.seed ? *options.seed : TRandom::ClockSeed();
     Simulation sim(&host, seed);
-    sim.world.Kernels = ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS"));
+    sim.setKernels(ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS")));
     // Drawn from the first setup on, as the window draws.
     std::optional<WorldRaster> raster;
     if (!options.pictureFile.empty() || !options.animationFile.empty()) {
@@ -216,7 +216,7 @@ int run(const RunOptions& options)
     }
     sim.Create();
     for (const std::string& assignment : options.assignments) {
-        sim.Register.assign(assignment);
+        sim.controls().assign(assignment);
         if (!host.message.empty())
             return fail(host.message);
     }
@@ -231,7 +231,7 @@ int run(const RunOptions& options)
     std::array<fs::path, 3> dataFiles;
     if (!options.dataDir.empty()) {
         // The stem first: a refused one leaves no folder behind.
-        dataFiles = SeriesDataFiles(options.dataDir, sim.Register.text(Ctl::E_pName));
+        dataFiles = SeriesDataFiles(options.dataDir, sim.controls().text(Ctl::E_pName));
         folders.make(options.dataDir);
     }
     const auto plan = [&](std::optional<size_t>& at, const char* option, const fs::path& file) {
@@ -273,11 +273,11 @@ int run(const RunOptions& options)
         if (!host.message.empty())
             return fail("step " + IntToStr(i + 1) + ": " + host.message);
         if (stats) {
-            const RunStatistics s = ComputeRunStatistics(sim.world.Agents);
-            outputs.at(*stats).write(StatsCsvRow(sim.StepCount, int64_t(sim.world.Agents.size()), s));
+            const RunStatistics s = ComputeRunStatistics(sim.world().Agents);
+            outputs.at(*stats).write(StatsCsvRow(sim.stepCount(), int64_t(sim.world().Agents.size()), s));
         }
-        if (animation && animation->due(sim.StepCount))
-            animation->addFrame(*raster, sim.StepCount);
+        if (animation && animation->due(sim.stepCount()))
+            animation->addFrame(*raster, sim.stepCount());
         if (progress) {
             const auto now = Clock::now();
             if (now - lastReport > std::chrono::milliseconds(250)) {
@@ -295,15 +295,15 @@ int run(const RunOptions& options)
 
     if (animation) {
         // The last frame is the world at the end, whatever K.
-        if (animation->lastStep() != int64_t(sim.StepCount))
-            animation->addFrame(*raster, sim.StepCount);
+        if (animation->lastStep() != int64_t(sim.stepCount()))
+            animation->addFrame(*raster, sim.stepCount());
         animation->finish();
     }
     if (rankSize)
-        outputs.at(*rankSize).write(RankSizeCsv(sim.RankSize));
+        outputs.at(*rankSize).write(RankSizeCsv(sim.rankSize()));
     std::string omissions;
     if (data) {
-        const auto encoded = EncodeSeriesData(sim.RankSize.C_RankSize, sim.RankSize.C_Linear, sim.Chart1);
+        const auto encoded = EncodeSeriesData(sim.rankSize().C_RankSize, sim.rankSize().C_Linear, sim.chart1());
         std::vector<WrittenFile> written;
         for (size_t i = 0; i < encoded.size(); ++i) {
             outputs.at(*data + i).write(encoded[i].bytes);
@@ -328,7 +328,7 @@ int run(const RunOptions& options)
     // Standard output may carry a CSV file; the summary must not join it.
     std::FILE* summary = outputs.usesStandardOutput() ? stderr : stdout;
     std::fprintf(summary, "%lld steps in %.3f s (%.0f steps/s), %zu agents, seed %llu\n", (long long)options.steps,
-                 seconds, seconds > 0 ? double(options.steps) / seconds : 0.0, sim.world.Agents.size(),
+                 seconds, seconds > 0 ? double(options.steps) / seconds : 0.0, sim.world().Agents.size(),
                  (unsigned long long)seed);
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return fail(FileErrorMessage("write", "standard output", std::strerror(errno)));

@@ -28,8 +28,8 @@ static void BM_Step800PotentialViewAgents(benchmark::State& state)
     WorldRaster raster;
     landuse::bench::stepFreshWorlds800(state, [&](Simulation& sim) {
         sim.setPainter(&raster);
-        sim.Register.setChecked(Ctl::CB_potField, true);
-        sim.Register.setChecked(Ctl::CB_showAg, true);
+        sim.controls().setChecked(Ctl::CB_potField, true);
+        sim.controls().setChecked(Ctl::CB_showAg, true);
     });
     benchmark::DoNotOptimize(raster.AgentLayer().pixels.data());
 }
@@ -46,26 +46,26 @@ static void BM_DrawStep300(benchmark::State& state)
     if (!landuse::bench::kernelsFromEnvironment(state, sim))
         return;
     sim.setPainter(&raster);
-    sim.Register.setChecked(Ctl::CB_potField, state.range(0) == 2);
-    sim.Register.setChecked(Ctl::CB_showAg, state.range(0) >= 1);
+    sim.controls().setChecked(Ctl::CB_potField, state.range(0) == 2);
+    sim.controls().setChecked(Ctl::CB_showAg, state.range(0) >= 1);
     landuse::bench::runTo300(sim);
     FieldSurvey fields;
     fields.clear();
     EmptyCellSurvey emptyCells;
     for (auto _ : state) {
-        emptyCells.start(raster.ShadeWord(sim.Register), sim.world.Cells.size());
-        NormalizeFields(sim.world, fields, emptyCells);
+        emptyCells.start(raster.displayOptions().shadeWord(), sim.world().Cells.size());
+        NormalizeFields(sim.worldForTest(), fields, emptyCells);
         const auto start = std::chrono::steady_clock::now();
-        raster.FindShadeRange(sim.world, sim.Register, emptyCells);
+        raster.FindShadeRange(sim.worldForTest(), emptyCells);
         raster.ClearAgentLayer();
-        raster.RepaintCells(sim.world, sim.Register);
-        if (sim.Register.checked(Ctl::CB_showAg))
-            raster.DrawAgents(sim.world);
+        raster.RepaintCells(sim.worldForTest());
+        if (sim.controls().checked(Ctl::CB_showAg))
+            raster.DrawAgents(sim.world());
         const auto end = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(raster.CellLayer().pixels.data());
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
     state.counters["land_use_cells"] = double(emptyCells.occupied().size());
-    state.counters["agents"] = double(sim.world.Agents.size());
+    state.counters["agents"] = double(sim.world().Agents.size());
 }
 BENCHMARK(BM_DrawStep300)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMicrosecond);

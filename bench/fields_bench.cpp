@@ -14,11 +14,12 @@ using landuse::bench::runTo300;
 // Times the diffusion alone; the normalisation between keeps the fields in range.
 static void timeDiffusion(benchmark::State& state, Simulation& sim)
 {
+    TRandom rng = sim.rng();
     for (auto _ : state) {
-        DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        DiffuseFields(sim.worldForTest(), sim.weightTable(), rng);
+        benchmark::DoNotOptimize(sim.world().Cells.data());
         state.PauseTiming();
-        NormalizeFields(sim.world);
+        NormalizeFields(sim.worldForTest());
         state.ResumeTiming();
     }
 }
@@ -30,10 +31,11 @@ static void BM_DiffuseAndNormalize(benchmark::State& state)
     if (!kernelsFromEnvironment(state, sim))
         return;
     sim.Create();
+    TRandom rng = sim.rng();
     for (auto _ : state) {
-        DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-        NormalizeFields(sim.world);
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        DiffuseFields(sim.worldForTest(), sim.weightTable(), rng);
+        NormalizeFields(sim.worldForTest());
+        benchmark::DoNotOptimize(sim.world().Cells.data());
     }
 }
 BENCHMARK(BM_DiffuseAndNormalize)->Unit(benchmark::kMicrosecond);
@@ -66,8 +68,8 @@ static void BM_NormalizeRunning(benchmark::State& state)
         return;
     runTo300(sim);
     for (auto _ : state) {
-        NormalizeFields(sim.world);
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        NormalizeFields(sim.worldForTest());
+        benchmark::DoNotOptimize(sim.world().Cells.data());
     }
 }
 BENCHMARK(BM_NormalizeRunning)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -85,8 +87,8 @@ static void BM_NormalizeSurveyingRunning(benchmark::State& state)
     fields.clear();
     EmptyCellSurvey emptyCells;
     for (auto _ : state) {
-        emptyCells.start(ReturnTrackWord, sim.world.Cells.size());
-        NormalizeFields(sim.world, fields, emptyCells);
+        emptyCells.start(ReturnTrackWord, sim.world().Cells.size());
+        NormalizeFields(sim.worldForTest(), fields, emptyCells);
         benchmark::DoNotOptimize(emptyCells.occupied().data());
     }
 }

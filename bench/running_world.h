@@ -21,7 +21,7 @@ inline bool chooseKernels(benchmark::State& state, Simulation& sim)
         state.SkipWithError("this processor has no AVX-512");
         return false;
     }
-    sim.world.Kernels = k;
+    sim.setKernels(k);
     return true;
 }
 
@@ -48,7 +48,7 @@ inline bool kernelsFromEnvironment(benchmark::State& state, Simulation& sim)
 {
     const std::optional<GridKernels> k = kernelsFromEnvironment(state);
     if (k)
-        sim.world.Kernels = *k;
+        sim.setKernels(*k);
     return k.has_value();
 }
 
@@ -65,13 +65,13 @@ void stepFreshWorlds800(benchmark::State& state, Prepare prepare)
     for (auto _ : state) {
         state.PauseTiming();
         Simulation sim(nullptr, seed++);
-        sim.world.Kernels = *kernels;
+        sim.setKernels(*kernels);
         prepare(sim);
         sim.Create();
         state.ResumeTiming();
         for (int i = 0; i < 800; ++i)
             sim.Step();
-        benchmark::DoNotOptimize(sim.world.Agents.data());
+        benchmark::DoNotOptimize(sim.world().Agents.data());
     }
     state.counters["steps_per_s"] = benchmark::Counter(800.0, benchmark::Counter::kIsIterationInvariantRate);
 }

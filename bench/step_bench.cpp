@@ -26,15 +26,14 @@ static void BM_StepManyServices(benchmark::State& state)
     sim.Create();
     for (int i = 0; i < 100; ++i)
         sim.Step();
-    sim.Register.setText(Ctl::E_crServ, "5000");
-    const World start = sim.world;
-    const TRandom rng = sim.Rng;
+    sim.controls().setText(Ctl::E_crServ, "5000");
+    const World start = sim.world();
+    const TRandom rng = sim.rng();
     for (auto _ : state) {
         sim.Step();
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        benchmark::DoNotOptimize(sim.world().Cells.data());
         state.PauseTiming();
-        sim.world = start;
-        sim.Rng = rng;
+        sim.restoreForTest(start, rng);
         state.ResumeTiming();
     }
 }

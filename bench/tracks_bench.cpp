@@ -20,8 +20,8 @@ static void BM_RescaleTracks(benchmark::State& state)
         return;
     runTo300(sim);
     for (auto _ : state) {
-        RescaleTracks(sim.world);
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        RescaleTracks(sim.worldForTest());
+        benchmark::DoNotOptimize(sim.world().Cells.data());
     }
 }
 BENCHMARK(BM_RescaleTracks)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -35,8 +35,8 @@ static void BM_DecayTracks(benchmark::State& state)
         return;
     runTo300(sim);
     for (auto _ : state) {
-        DecayTracks(sim.world, 1.0);
-        benchmark::DoNotOptimize(sim.world.Cells.data());
+        DecayTracks(sim.worldForTest(), 1.0);
+        benchmark::DoNotOptimize(sim.world().Cells.data());
     }
 }
 BENCHMARK(BM_DecayTracks)->Unit(benchmark::kMicrosecond);

@@ -34,7 +34,8 @@ static void BM_UpdateRows(benchmark::State& state)
     }
     Simulation sim(nullptr, 1);
     landuse::bench::runTo300(sim);
-    World& w = sim.world;
+    World& w = sim.worldForTest();
+    TRandom rng = sim.rng();
     const int countX = w.Geometry.CellCountX;
     const int countY = w.Geometry.CellCountY;
     TLimbo& limbo = w.Limbo;
@@ -55,7 +56,7 @@ static void BM_UpdateRows(benchmark::State& state)
         for (int y = 0; y < countY; ++y) {
             std::swap(limbo.sums, sums[size_t(y)]);
             std::swap(limbo.withCentre, withCentre[size_t(y)]);
-            UpdateFieldRow(*kernels, sim.WeightTable, w.Cells.row(y), countX, limbo, sim.Rng);
+            UpdateFieldRow(*kernels, sim.weightTable(), w.Cells.row(y), countX, limbo, rng);
             std::swap(limbo.sums, sums[size_t(y)]);
             std::swap(limbo.withCentre, withCentre[size_t(y)]);
         }

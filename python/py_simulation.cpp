@@ -24,7 +24,7 @@ PySimulation::PySimulation(std::optional<uint64_t> seed, bool draw)
 
 void PySimulation::set(const std::string& name, const std::string& text)
 {
-    sim_.Register.assign(name + "=" + text);
+    sim_.controls().assign(name + "=" + text);
     if (const std::string message = host_.take(); !message.empty())
         throw std::invalid_argument(message);
 }
@@ -32,7 +32,7 @@ void PySimulation::set(const std::string& name, const std::string& text)
 std::string PySimulation::get(const std::string& name) const
 {
     const std::string prefix = name + "=";
-    for (const std::string& line : SettingsOf(sim_.Register))
+    for (const std::string& line : SettingsOf(sim_.controls()))
         if (line.starts_with(prefix))
             return line.substr(prefix.size());
     if (findControl(name))
@@ -40,7 +40,7 @@ std::string PySimulation::get(const std::string& name) const
     throw std::invalid_argument("unknown control " + Quoted(name));
 }
 
-std::vector<std::string> PySimulation::settings() const { return SettingsOf(sim_.Register); }
+std::vector<std::string> PySimulation::settings() const { return SettingsOf(sim_.controls()); }
 
 void PySimulation::releaseCellsToViews()
 {
@@ -48,8 +48,7 @@ void PySimulation::releaseCellsToViews()
         return;
     // The views keep the old cells; the simulation goes on with a copy, which
     // the new world then replaces.
-    lease_->cells = std::make_unique<TCellList>(std::move(sim_.world.Cells));
-    sim_.world.Cells = *lease_->cells;
+    lease_->cells = std::make_unique<TCellList>(sim_.releaseCells());
     lease_ = std::make_shared<CellsLease>();
 }
 
@@ -74,7 +73,8 @@ void PySimulation::step(int64_t n)
         sim_.Step();
         if (const std::string message = host_.take(); !message.empty())
             throw std::runtime_error("step " + IntToStr(int64_t(stats_.size()) + 1) + ": " + message);
-        stats_.push_back({sim_.StepCount, int64_t(sim_.world.Agents.size()), ComputeRunStatistics(sim_.world.Agents)});
+        const std::vector<TAgent>& agents = sim_.world().Agents;
+        stats_.push_back({sim_.stepCount(), int64_t(agents.size()), ComputeRunStatistics(agents)});
     }
 }
 
@@ -86,7 +86,7 @@ std::string PySimulation::statsCsv() const
     return csv;
 }
 
-std::string PySimulation::rankSizeCsv() const { return RankSizeCsv(sim_.RankSize); }
+std::string PySimulation::rankSizeCsv() const { return RankSizeCsv(sim_.rankSize()); }
 
 RgbImage PySimulation::picture() const
 {

@@ -52,10 +52,10 @@ public:
 
     uint64_t seed() const { return seed_; }
     bool draws() const { return raster_.has_value(); }
-    int32_t stepCount() const { return sim_.StepCount; }
+    int32_t stepCount() const { return sim_.stepCount(); }
     bool hasWorld() const { return sim_.HasWorld(); }
-    int rows() const { return sim_.world.Cells.countY(); }
-    int columns() const { return sim_.world.Cells.countX(); }
+    int rows() const { return sim_.world().Cells.countY(); }
+    int columns() const { return sim_.world().Cells.countX(); }
 
     // Throws std::invalid_argument with the runner's message.
     void set(const std::string& name, const std::string& text);
@@ -73,16 +73,16 @@ public:
     const std::vector<StatsRow>& statsRows() const { return stats_; }
     std::string statsCsv() const;
     std::string rankSizeCsv() const;
-    const std::vector<RankSizeRow>& rankSizeRows() const { return sim_.RankSize.Measures; }
+    const std::vector<RankSizeRow>& rankSizeRows() const { return sim_.rankSize().Measures; }
 
     // The world as the window's panel shows it; std::logic_error without
     // drawing.
     RgbImage picture() const;
 
     // The cells views may point into, and the lease that keeps them valid.
-    const TCell* cells() const { return sim_.world.Cells.data(); }
+    const TCell* cells() const { return sim_.world().Cells.data(); }
     std::shared_ptr<CellsLease> lease() const { return lease_; }
-    const std::vector<TAgent>& agents() const { return sim_.world.Agents; }
+    const std::vector<TAgent>& agents() const { return sim_.world().Agents; }
 
     // Held by every call that touches the simulation, so that a step running
     // without the Python lock is never read or changed half-way.
@@ -91,7 +91,7 @@ public:
 private:
     // Before a new world: views of the old cells keep them.
     void releaseCellsToViews();
-    bool sweepActive() const { return sim_.Ana1Active || sim_.Ana2Active; }
+    bool sweepActive() const { return sim_.analysis1Active() || sim_.analysis2Active(); }
 
     MessageHost host_;
     uint64_t seed_;

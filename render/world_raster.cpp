@@ -36,25 +36,6 @@ GreyScale::GreyScale(long double max, long double min)
         && (quickScale_ == 0 || std::fabs(quickScale_) >= std::numeric_limits<double>::min());
 }
 
-struct WorldRaster::View {
-    bool noTracks; // "all cells white"
-    bool showOrig; // "show no tracks"
-    bool showAB;   // "show only return tracks"
-    bool potField; // "show potential field nr."
-    bool hide;     // "show no destinations"
-
-    explicit View(const ParamRegister& reg)
-        : noTracks(reg.checked(Ctl::CB_noTracks)), showOrig(reg.checked(Ctl::CB_showOrig)),
-          showAB(reg.checked(Ctl::CB_showAB)), potField(reg.checked(Ctl::CB_potField)),
-          hide(reg.checked(Ctl::cb_noDesti))
-    {
-    }
-    ShadeSource source() const
-    {
-        return potField ? ShadeSource::Potential : showAB ? ShadeSource::ReturnTrack : ShadeSource::Track;
-    }
-};
-
 [[gnu::always_inline]] inline uint32_t WorldRaster::colourOf(const TCell& cell, TCellLook& look, ShadeSource source, bool hide) const
 {
     int32_t code = cell.LandUse;
@@ -125,23 +106,9 @@ bool WorldRaster::fits(const World& world) const
     return cellLayer_.width > 0 && world.Cells.countX() == countX_ && world.Cells.countY() == countY_;
 }
 
-int32_t WorldRaster::fieldOf(const ParamRegister& reg) const
+int WorldRaster::shadeWordNow() const
 {
-    const int item = reg.itemIndex(Ctl::CB_FieldNr);
-    return item >= 0 && item <= 2 ? item : shownField_;
-}
-
-int WorldRaster::ShadeWord(const ParamRegister& reg) const
-{
-    switch (View(reg).source()) {
-    case ShadeSource::Track:
-        return TrackWord;
-    case ShadeSource::ReturnTrack:
-        return ReturnTrackWord;
-    case ShadeSource::Potential:
-        break;
-    }
-    return fieldOf(reg);
+    return view_.source() == ShadeSource::Potential ? shownFieldNow() : view_.shadeWord();
 }
 
 void WorldRaster::setRange(double hi, double lo)
@@ -150,14 +117,14 @@ void WorldRaster::setRange(double hi, double lo)
     rangeMin_ = lo < ShadeRangeMinStart ? lo : ShadeRangeMinStart;
 }
 
-void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& emptyCells)
+void WorldRaster::FindShadeRange(World& world, const EmptyCellSurvey& emptyCells)
 {
     const size_t count = world.Cells.size();
-    if (!emptyCells.taken() || emptyCells.word() != ShadeWord(reg) || emptyCells.cellCount() != count) {
-        FindShadeRange(world, reg);
+    if (!emptyCells.taken() || emptyCells.word() != shadeWordNow() || emptyCells.cellCount() != count) {
+        FindShadeRange(world);
         return;
     }
-    shownField_ = fieldOf(reg);
+    shownField_ = shownFieldNow();
     const std::span<const uint32_t> occupied = emptyCells.occupied();
     if (landUse_.size() != count)
         landUse_.assign(count, 0);
@@ -167,11 +134,10 @@ void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg, const E
     notedWorld_ = &world;
 }
 
-void WorldRaster::FindShadeRange(World& world, const ParamRegister& reg)
+void WorldRaster::FindShadeRange(World& world)
 {
-    shownField_ = fieldOf(reg);
-    const View view(reg);
-    const ShadeSource source = view.source();
+    shownField_ = shownFieldNow();
+    const ShadeSource source = view_.source();
     const TCell* cells = world.Cells.data();
     const size_t count = world.Cells.size();
 
@@ -242,9 +208,9 @@ void WorldRaster::ClearAgentLayer()
     ++version_;
 }
 
-void WorldRaster::RepaintCells(World& world, const ParamRegister& reg)
+void WorldRaster::RepaintCells(World& world)
 {
-    const View view(reg);
+    const DisplayOptions& view = view_;
     const bool paint = fits(world);
     if (view.noTracks) {
         // The whole layer white, and no cell drawn.
@@ -257,13 +223,13 @@ void WorldRaster::RepaintCells(World& world, const ParamRegister& reg)
         // Every cell is drawn, so the white fill before it cannot show, and
         // drawing the cells with land use again with the same range and
         // source, or those whose TrackValue moved since, changes nothing.
-        RedrawAllCells(world, reg);
+        RedrawAllCells(world);
         return;
     }
     cellScale_ = GreyScale(rangeMax_, rangeMin_);
     const ShadeSource source = view.source();
     if (view.showOrig) {
-        repaintLandUse(world, source, view.hide);
+        repaintLandUse(world, source, view.hideLandUse);
         return;
     }
     notedWorld_ = nullptr;
@@ -271,15 +237,14 @@ void WorldRaster::RepaintCells(World& world, const ParamRegister& reg)
     const TCellLook* looks = world.Cells.looks();
     for (size_t i = 0; i < world.Cells.size(); ++i)
         if (std::fabs(cells[i].TrackValue - looks[i].LastDrawnValue) > 1.0)
-            drawCell(world, uint32_t(i), source, view.hide, paint);
+            drawCell(world, uint32_t(i), source, view.hideLandUse, paint);
 }
 
-void WorldRaster::RedrawAllCells(World& world, const ParamRegister& reg)
+void WorldRaster::RedrawAllCells(World& world)
 {
-    const View view(reg);
     cellScale_ = GreyScale(rangeMax_, rangeMin_);
     notedWorld_ = nullptr;
-    drawAll(world, view.source(), view.hide);
+    drawAll(world, view_.source(), view_.hideLandUse);
 }
 
 void WorldRaster::DrawAgents(const World& world)

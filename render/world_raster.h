@@ -108,19 +108,20 @@ public:
 
     void CreateLayers(const World& world) override;
     void FreeLayers() override;
-    int ShadeWord(const ParamRegister& reg) const override;
+    void setDisplayOptions(const DisplayOptions& options) override { view_ = options; }
+    const DisplayOptions& displayOptions() const { return view_; }
     // Also notes the cells with land use for a RepaintCells that follows it
     // with nothing but ClearAgentLayer and DrawAgents between them, as in the
     // step and at setup; the cells must not change in between. Any other
     // call drops the notes, and the repaint then looks at every cell.
-    void FindShadeRange(World& world, const ParamRegister& reg) override;
+    void FindShadeRange(World& world) override;
     // The same without a pass over the grid, from a survey taken of the
-    // cells as they are now (scans when it is not of ShadeWord(reg) over
+    // cells as they are now (scans when it is not of the shaded word over
     // this world's cells).
-    void FindShadeRange(World& world, const ParamRegister& reg, const EmptyCellSurvey& emptyCells) override;
+    void FindShadeRange(World& world, const EmptyCellSurvey& emptyCells) override;
     void ClearAgentLayer() override;
-    void RepaintCells(World& world, const ParamRegister& reg) override;
-    void RedrawAllCells(World& world, const ParamRegister& reg) override;
+    void RepaintCells(World& world) override;
+    void RedrawAllCells(World& world) override;
     void DrawAgents(const World& world) override;
     void DrawCell(World& world, int x, int y, ShadeSource source, bool hideLandUse) override;
     // DrawCell when the cell's TrackValue moved by more than 1.0 since it was
@@ -154,11 +155,11 @@ public:
     int32_t ShownField() const { return shownField_; }
 
 private:
-    struct View;
-
-    // The field the potential view shows: CB_FieldNr's item, or the last
-    // one when it names none.
-    int32_t fieldOf(const ParamRegister& reg) const;
+    // The field the potential view shows: the options' field, or the last
+    // one when they name none.
+    int32_t shownFieldNow() const { return view_.namesField() ? view_.field : shownField_; }
+    // The word the shade range is taken of.
+    int shadeWordNow() const;
     // The range from the bounds over the empty cells, taken from -infinity
     // and infinity.
     void setRange(double hi, double lo);
@@ -185,6 +186,7 @@ private:
     PixelLayer cellLayer_;
     PixelLayer agentLayer_;
     uint64_t version_ = 0;
+    DisplayOptions view_;
 
     long double rangeMax_ = 0.1L;
     long double rangeMin_ = 99999999999.0L;

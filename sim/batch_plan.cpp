@@ -119,13 +119,13 @@ BatchPlan PlanBatch(BatchRequest request)
     HeadlessHost host(std::filesystem::current_path());
     Simulation sim(&host, plan.request.seed);
     sim.Create();
-    plan.defaults = SettingsOf(sim.Register);
+    plan.defaults = SettingsOf(sim.controls());
     for (const std::string& setting : plan.request.settings) {
-        sim.Register.assign(setting);
+        sim.controls().assign(setting);
         if (!host.messages.empty())
             throw std::invalid_argument(setting + ": " + host.messages.front());
     }
-    const ParamRegister& reg = sim.Register;
+    const ParamRegister& reg = sim.controls();
     try {
         // What every setup converts, and the weight table every run reads.
         const GridGeometry world = MakeGeometry(reg.readInt(Ctl::Edit_size));

@@ -70,7 +70,7 @@ std::optional<std::string> replayCommand(const BatchPlan& plan, const RunRecord&
 std::string runJson(const BatchPlan& plan, const RunRecord& r, const Simulation& sim,
                     const std::vector<std::string>& files)
 {
-    const TWeightTable& w = sim.WeightTable;
+    const TWeightTable& w = sim.weightTable();
     const std::pair<const char*, double> weights[] = {
         {"DiffPop", w.DiffPop},     {"DiffServ", w.DiffServ},   {"DiffIndu", w.DiffIndu},
         {"WPopPop", w.WPopPop},     {"WPopServ", w.WPopServ},   {"WPopIndu", w.WPopIndu},
@@ -78,7 +78,7 @@ std::string runJson(const BatchPlan& plan, const RunRecord& r, const Simulation&
         {"WInduPop", w.WInduPop},   {"WInduServ", w.WInduServ}, {"WInduIndu", w.WInduIndu},
         {"NoisePop", w.NoisePop},   {"NoiseServ", w.NoiseServ}, {"NoiseIndu", w.NoiseIndu},
     };
-    const std::vector<std::string> settings = SettingsOf(sim.Register);
+    const std::vector<std::string> settings = SettingsOf(sim.controls());
     const auto field = [](std::string& out, const char* name, const std::string& value, bool last = false) {
         out += "    ";
         out += JsonString(name);
@@ -103,7 +103,7 @@ std::string runJson(const BatchPlan& plan, const RunRecord& r, const Simulation&
     j += "  },\n  \"counts\": {\n";
     const Ctl counts[] = {Ctl::Edit_anzAg, Ctl::E_crAgs, Ctl::E_crServ, Ctl::E_crIndu};
     for (size_t i = 0; i < std::size(counts); ++i)
-        field(j, controlDef(counts[i]).name, IntToStr(sim.Register.readInt(counts[i])), i + 1 == std::size(counts));
+        field(j, controlDef(counts[i]).name, IntToStr(sim.controls().readInt(counts[i])), i + 1 == std::size(counts));
     j += "  },\n  \"result\": {\n";
     field(j, "step", IntToStr(r.step));
     field(j, "agents", IntToStr(r.agents));
@@ -182,15 +182,15 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     WorldRaster raster;
     HeadlessHost host(folder, &raster);
     Simulation sim(&host, record.seed);
-    sim.world.Kernels = kernels;
+    sim.setKernels(kernels);
     sim.setPainter(&raster);
     // As the runner starts: the window's first world, then the settings.
     sim.Create();
     for (const std::string& setting : plan.request.settings)
-        sim.Register.assign(setting);
+        sim.controls().assign(setting);
     // This runner ends the runs itself; the window's checks must not.
-    sim.Register.setChecked(Ctl::CB_actAna1, false);
-    sim.Register.setChecked(Ctl::CB_actAna2, false);
+    sim.controls().setChecked(Ctl::CB_actAna1, false);
+    sim.controls().setChecked(Ctl::CB_actAna2, false);
     throwIfMessage(host, "");
 
     try {
@@ -200,7 +200,7 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
             for (size_t i = 0; i < 3; ++i)
                 if (plan.drawn[i])
                     for (int col = 2; col <= 4; ++col)
-                        record.varied.push_back(StrToFloat(sim.Register.gridText(col, int(i) + 1)));
+                        record.varied.push_back(StrToFloat(sim.controls().gridText(col, int(i) + 1)));
             break;
         case Experiment::Analysis2:
             sim.StartAnalysis2At(plan.noise.at(run));
@@ -219,7 +219,8 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
     for (int32_t i = 0; i < plan.steps; ++i) {
         sim.Step();
         throwIfMessage(host, "step " + IntToStr(i + 1) + ": ");
-        stats += StatsCsvRow(sim.StepCount, int64_t(sim.world.Agents.size()), ComputeRunStatistics(sim.world.Agents));
+        const std::vector<TAgent>& agents = sim.world().Agents;
+        stats += StatsCsvRow(sim.stepCount(), int64_t(agents.size()), ComputeRunStatistics(agents));
     }
 
     std::vector<std::string> files;
@@ -232,15 +233,15 @@ RunRecord ExecuteRun(const BatchPlan& plan, uint64_t run, const fs::path& folder
         note(f);
     for (const WrittenFile& f : sim.SaveSeriesData())
         note(f.file);
-    record.stem = sim.Register.text(Ctl::E_pName);
-    record.step = sim.StepCount;
-    record.agents = int64_t(sim.world.Agents.size());
-    record.stats = ComputeRunStatistics(sim.world.Agents);
-    if (!sim.RankSize.Measures.empty())
-        record.fit = sim.RankSize.Measures.back();
+    record.stem = sim.controls().text(Ctl::E_pName);
+    record.step = sim.stepCount();
+    record.agents = int64_t(sim.world().Agents.size());
+    record.stats = ComputeRunStatistics(sim.world().Agents);
+    if (!sim.rankSize().Measures.empty())
+        record.fit = sim.rankSize().Measures.back();
 
     WriteFileReplacing(folder / "stats.csv", stats);
-    WriteFileReplacing(folder / "ranksize.csv", RankSizeCsv(sim.RankSize));
+    WriteFileReplacing(folder / "ranksize.csv", RankSizeCsv(sim.rankSize()));
     WriteFileReplacing(folder / "result.csv", RunsCsvHeader(plan) + RunsCsvRow(record));
     files.insert(files.end(), {"stats.csv", "ranksize.csv", "result.csv"});
     WriteFileReplacing(folder / "run.json", runJson(plan, record, sim, files));

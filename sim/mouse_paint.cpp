@@ -32,7 +32,7 @@ void Simulation::PaintAt(int x, int y)
 {
     if (!worldBuilt_)
         return;
-    const GridGeometry& g = world.Geometry;
+    const GridGeometry& g = world_.Geometry;
     const int32_t col = RoundToInt(double(x) / double(g.CellSize));
     const int32_t row = RoundToInt(double(y) / double(g.CellSize));
     // The nearest column reaches CellCountX near the right edge of the
@@ -46,15 +46,15 @@ void Simulation::PaintAt(int x, int y)
                 int cx = col + dx;
                 int cy = row + dy;
                 WrapCoords(cx, cy, g.CellCountX, g.CellCountY);
-                world.Cells.at(cx, cy).LandUse = Barrier;
+                world_.Cells.at(cx, cy).LandUse = Barrier;
                 DrawChangedCell(cx, cy);
             }
         }
     } else if (RightDown) {
-        world.Cells.at(col, row).LandUse = Empty;
+        world_.Cells.at(col, row).LandUse = Empty;
         DrawChangedCell(col, row);
     } else if (LeftDown && CtrlDown) {
-        world.Cells.at(col, row).LandUse = Residential;
+        world_.Cells.at(col, row).LandUse = Residential;
         DrawChangedCell(col, row);
     }
 }

@@ -13,17 +13,17 @@ void Simulation::Setup(bool keepRunCount)
     if (cellSize < 1)
         throw ConvertError(Quoted(Register.text(Ctl::Edit_size)) + " is no cell size: a cell is at least 1 pixel");
 
-    world.Geometry = MakeGeometry(cellSize);
+    world_.Geometry = MakeGeometry(cellSize);
     StopStep = stopStep;
     Register.showAngleLabels();
 
-    const GridGeometry& g = world.Geometry;
-    world.Agents.clear();
-    world.Cells.resize(g.CellCountX, g.CellCountY);
-    world.Limbo.resize(g.CellCountX);
+    const GridGeometry& g = world_.Geometry;
+    world_.Agents.clear();
+    world_.Cells.resize(g.CellCountX, g.CellCountY);
+    world_.Limbo.resize(g.CellCountX);
     readReturnMode();
     if (painter_)
-        painter_->CreateLayers(world);
+        painter_->CreateLayers(world_);
     CreateCells();
     StepCount = 0;
     PlaceDestinations();
@@ -40,32 +40,33 @@ void Simulation::Setup(bool keepRunCount)
 void Simulation::FreeWorld()
 {
     worldBuilt_ = false;
-    world.Cells.clear();
-    world.Agents.clear();
-    world.Agents.shrink_to_fit();
+    world_.Cells.clear();
+    world_.Agents.clear();
+    world_.Agents.shrink_to_fit();
     if (painter_)
         painter_->FreeLayers();
     StepCount = 0;
-    world.Limbo.clear();
+    world_.Limbo.clear();
     Tiles.clear();
-    world.Geometry = {};
+    world_.Geometry = {};
 }
 
 void Simulation::CreateCells()
 {
-    const GridGeometry& g = world.Geometry;
+    const GridGeometry& g = world_.Geometry;
     for (int y = 0; y < g.CellCountY; ++y)
         for (int x = 0; x < g.CellCountX; ++x)
-            world.Cells.look(x, y) = TCellLook(x * g.CellSize + g.HalfCell, y * g.CellSize + g.HalfCell, g.HalfCell, 0);
+            world_.Cells.look(x, y)
+                = TCellLook(x * g.CellSize + g.HalfCell, y * g.CellSize + g.HalfCell, g.HalfCell, 0);
     ResetCells();
 }
 
 void Simulation::ResetCells()
 {
     const bool allBlack = Register.checked(Ctl::Cb_allBlack);
-    TCell* cell = world.Cells.data();
-    TCellLook* look = world.Cells.looks();
-    for (size_t i = 0; i < world.Cells.size(); ++i, ++cell, ++look) {
+    TCell* cell = world_.Cells.data();
+    TCellLook* look = world_.Cells.looks();
+    for (size_t i = 0; i < world_.Cells.size(); ++i, ++cell, ++look) {
         look->Shade = 255;
         cell->LandUse = Empty;
         cell->TrackValue = 0;
@@ -75,14 +76,15 @@ void Simulation::ResetCells()
         look->AllBlack = allBlack;
     }
     if (painter_) {
-        painter_->FindShadeRange(world, Register);
-        painter_->RepaintCells(world, Register);
+        showDisplayOptions();
+        painter_->FindShadeRange(world_);
+        painter_->RepaintCells(world_);
     }
 }
 
 void Simulation::PlaceDestinations()
 {
-    const GridGeometry& g = world.Geometry;
+    const GridGeometry& g = world_.Geometry;
     for (int i = 0; i < 10; ++i) {
         const int cx = Rng.Random(g.CellCountX);
         const int cy = Rng.Random(g.CellCountY);
@@ -91,7 +93,7 @@ void Simulation::PlaceDestinations()
                 int x = cx + dx;
                 int y = cy + dy;
                 WrapCoords(x, y, g.CellCountX, g.CellCountY);
-                TCell& cell = world.Cells.at(x, y);
+                TCell& cell = world_.Cells.at(x, y);
                 cell.LandUse = Destination;
                 cell.Potential[2] += 1.0;
                 DrawChangedCell(x, y);

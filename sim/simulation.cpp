@@ -80,6 +80,38 @@ void Simulation::StartStop()
 
 void Simulation::OneStep() { Step(); }
 
+void Simulation::setPainter(WorldPainter* painter)
+{
+    painter_ = painter;
+    shown_ = DisplayOptionsOf(Register);
+    if (painter_)
+        painter_->setDisplayOptions(shown_);
+}
+
+const DisplayOptions& Simulation::showDisplayOptions()
+{
+    const DisplayOptions now = DisplayOptionsOf(Register);
+    if (now != shown_) {
+        shown_ = now;
+        if (painter_)
+            painter_->setDisplayOptions(shown_);
+    }
+    return shown_;
+}
+
+TCellList Simulation::releaseCells()
+{
+    TCellList cells = std::move(world_.Cells);
+    world_.Cells = cells;
+    return cells;
+}
+
+void Simulation::restoreForTest(const World& world, const TRandom& rng)
+{
+    world_ = world;
+    Rng = rng;
+}
+
 void Simulation::ResetValues()
 {
     guarded([this] { ResetWeightTable(Register, WeightTable); });
@@ -89,14 +121,15 @@ void Simulation::RepaintAll()
 {
     if (!painter_ || !worldBuilt_)
         return;
-    painter_->FindShadeRange(world, Register);
+    const DisplayOptions& view = showDisplayOptions();
+    painter_->FindShadeRange(world_);
     painter_->ClearAgentLayer();
     if (Register.checked(Ctl::CB_showAg))
-        painter_->DrawAgents(world);
-    if (Register.checked(Ctl::CB_noTracks))
-        painter_->RepaintCells(world, Register);
+        painter_->DrawAgents(world_);
+    if (view.noTracks)
+        painter_->RepaintCells(world_);
     else
-        painter_->RedrawAllCells(world, Register);
+        painter_->RedrawAllCells(world_);
 }
 
 void Simulation::ShowRankSize() { host_->showRankSizeWindow(); }
@@ -104,7 +137,7 @@ void Simulation::ShowRankSize() { host_->showRankSizeWindow(); }
 void Simulation::DrawChangedCell(int x, int y)
 {
     if (painter_)
-        painter_->DrawCell(world, x, y, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
+        painter_->DrawCell(world_, x, y, ShadeSource::Track, Register.checked(Ctl::cb_noDesti));
 }
 
 void Simulation::readReturnMode()
@@ -144,7 +177,7 @@ void Simulation::onControlEvent(Ctl id, ControlEvent event)
         // The tile list follows at once, so a measure never asks for tiles
         // that do not exist; the rank history starts again.
         if (TileSize != before && worldBuilt_)
-            BuildTiles(Tiles, world.Geometry.CellCountY, TileSize);
+            BuildTiles(Tiles, world_.Geometry.CellCountY, TileSize);
         break;
     }
     case Ctl::StringGrid1:
@@ -154,8 +187,8 @@ void Simulation::onControlEvent(Ctl id, ControlEvent event)
     case Ctl::Cb_allBlack: {
         // Each cell shows the new setting the next time it is drawn.
         const bool on = Register.checked(Ctl::Cb_allBlack);
-        TCellLook* look = world.Cells.looks();
-        for (size_t i = 0; i < world.Cells.size(); ++i)
+        TCellLook* look = world_.Cells.looks();
+        for (size_t i = 0; i < world_.Cells.size(); ++i)
             look[i].AllBlack = on;
         break;
     }
@@ -163,14 +196,20 @@ void Simulation::onControlEvent(Ctl id, ControlEvent event)
     case Ctl::CB_showOrig:
     case Ctl::cb_noDesti:
     case Ctl::CB_potField:
+        showDisplayOptions();
         if (painter_ && worldBuilt_) {
-            painter_->FindShadeRange(world, Register);
-            painter_->RedrawAllCells(world, Register);
+            painter_->FindShadeRange(world_);
+            painter_->RedrawAllCells(world_);
         }
         break;
     case Ctl::CB_noTracks:
+        showDisplayOptions();
         if (painter_ && worldBuilt_)
-            painter_->RedrawAllCells(world, Register);
+            painter_->RedrawAllCells(world_);
+        break;
+    case Ctl::CB_FieldNr:
+        // Shown at the next step or redraw.
+        showDisplayOptions();
         break;
     default:
         break;

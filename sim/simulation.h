@@ -11,12 +11,12 @@
 #include "analysis/tile.h"
 #include "chart/chart.h"
 #include "render/world_painter.h"
-#include "model/empty_cell_survey.h"
-#include "model/field_survey.h"
 #include "model/random.h"
 #include "model/register.h"
 #include "model/weighttable.h"
+#include "sim/display_controls.h"
 #include "sim/host.h"
+#include "sim/step_workspace.h"
 #include "sim/sweeps.h"
 
 #include <cstdint>
@@ -92,18 +92,66 @@ public:
     void Step();
 
     SimHost& host() { return *host_; }
-    void setPainter(WorldPainter* painter) { painter_ = painter; }
+    void setPainter(WorldPainter* painter);
     WorldPainter* painter() const { return painter_; }
     void setClock(TickClock clock) { clock_ = std::move(clock); }
+    // Which machine code the world's whole-grid passes run; every world
+    // built afterwards keeps it.
+    void setKernels(GridKernels kernels) { world_.Kernels = kernels; }
 
+    // The controls: windows bind to them, runners and scripts set them.
+    ParamRegister& controls() { return Register; }
+    const ParamRegister& controls() const { return Register; }
+
+    // What the model works on, to read.
+    const World& world() const { return world_; }
+    const GridGeometry& geometry() const { return world_.Geometry; }
+    const TWeightTable& weightTable() const { return WeightTable; }
+    const TRandom& rng() const { return Rng; }
+    const std::vector<TTile>& tiles() const { return Tiles; }
+
+    // The main window's time-series chart, and the rank-size window: views
+    // observe them and zoom them.
+    Chart& chart1() { return Chart1; }
+    const Chart& chart1() const { return Chart1; }
+    const StatisticsSeries& stats() const { return Stats; }
+    RankSizeWindow& rankSize() { return RankSize; }
+    const RankSizeWindow& rankSize() const { return RankSize; }
+
+    // The run variables.
+    int32_t stepCount() const { return StepCount; }
+    int32_t stopStep() const { return StopStep; }
+    int32_t returnMode() const { return ReturnMode; } // 0 direct way, 1 use existing tracks
+    int32_t tileSize() const { return TileSize; }
+    bool analysis1Active() const { return Ana1Active; }
+    bool analysis2Active() const { return Ana2Active; }
+    const SweepState& sweeps() const { return Sweeps; }
+    int32_t rankSizeCounter() const { return RankSizeCounter; }
+    uint32_t lastTick() const { return LastTick; }
+
+    // Moves the world's cells out to the caller and goes on with a copy, so
+    // that views into the moved cells stay valid (the Python module's lease).
+    TCellList releaseCells();
+
+    // For tests and benchmarks only, which plant cells and agents in the
+    // world a setup built, run the model's phases or a painter on it
+    // themselves, or put back a world and generator saved earlier. Everything
+    // else changes the world through the commands above.
+    World& worldForTest() { return world_; }
+    void restoreForTest(const World& world, const TRandom& rng);
+
+    // Draws a cell the model has just changed, when there is a painter.
+    void DrawChangedCell(int x, int y);
+    void UpdateFrameRate();
+
+private:
     // The state a window shows and the model works on.
     ParamRegister Register;
     TWeightTable WeightTable;
     TRandom Rng;
-    World world;
+    World world_;
     std::vector<TTile> Tiles; // the rank-size tiles of this world
 
-    // The main window's time-series chart, and the rank-size window.
     Chart Chart1;
     StatisticsSeries Stats;
     RankSizeWindow RankSize;
@@ -111,8 +159,8 @@ public:
     // Run variables, refreshed at setup and by their controls' events.
     int32_t StepCount = 0;
     int32_t StopStep = 0;
-    int32_t ReturnMode = 0; // 0 direct way, 1 use existing tracks
-    int32_t TileSize = 0;   // edge of a rank-size tile, cells
+    int32_t ReturnMode = 0;
+    int32_t TileSize = 0; // edge of a rank-size tile, cells
     bool Ana1Active = false;
     bool Ana2Active = false;
     SweepState Sweeps;
@@ -127,12 +175,6 @@ public:
     bool LeftDown = false;
     bool CtrlDown = false;
 
-    const GridGeometry& geometry() const { return world.Geometry; }
-    // Draws a cell the model has just changed, when there is a painter.
-    void DrawChangedCell(int x, int y);
-    void UpdateFrameRate();
-
-private:
     void onControlEvent(Ctl id, ControlEvent event);
     void report(const std::string& message) { host_->showMessage(message); }
     // Runs a command; a conversion error ends it with its message.
@@ -140,6 +182,9 @@ private:
     void stepPhases();
     // ReturnMode from its radio buttons; kept when none is selected.
     void readReturnMode();
+    // The display options from their controls, handed to the painter when
+    // they changed since it was last given them.
+    const DisplayOptions& showDisplayOptions();
 
     void CreateCells();
     void ResetCells();
@@ -163,8 +208,9 @@ private:
     WorldPainter* painter_ = nullptr;
     TickClock clock_;
     CellChanged cellChanged_;
-    FieldSurvey survey_; // one step's notes on the fields, kept to reuse its memory
-    EmptyCellSurvey emptyCells_; // the field rescale's notes for the painter, the same way
+    StepWorkspace workspace_;
+    // The display options the painter was given last.
+    DisplayOptions shown_;
     bool worldBuilt_ = false;
 };
 

@@ -35,51 +35,52 @@ void Simulation::stepPhases()
     // first needed.
     GrowthCounts counts(Register);
     DeferredInt maxAgents(Register, Ctl::Edit_anzAg);
-    FieldSurvey& survey = survey_;
+    FieldSurvey& survey = workspace_.fields;
     survey.clear();
-    if (maxAgents.peek() && *maxAgents.peek() > int64_t(world.Agents.size())) {
-        if (std::optional<std::string> oversized = OversizedCount(counts, world.Cells.size()))
+    if (maxAgents.peek() && *maxAgents.peek() > int64_t(world_.Agents.size())) {
+        if (std::optional<std::string> oversized = OversizedCount(counts, world_.Cells.size()))
             throw ConvertError(*oversized);
-        PlanGrowth(counts, survey, world.Cells.size());
+        PlanGrowth(counts, survey, world_.Cells.size());
     }
 
-    DiffuseFields(world, WeightTable, Rng, survey);
+    DiffuseFields(world_, WeightTable, Rng, survey);
     // Tested once: the growth phase creates its full number even if that
     // passes the maximum.
-    if (maxAgents() > int64_t(world.Agents.size()))
-        CreateAgents({world, WeightTable, Rng, cellChanged_, &survey}, counts);
+    if (maxAgents() > int64_t(world_.Agents.size()))
+        CreateAgents({world_, WeightTable, Rng, cellChanged_, &survey}, counts);
     // The rescale visits every cell after the growth, so it also notes what
     // the painter's FindShadeRange would scan for; no cell changes between
     // the two.
+    EmptyCellSurvey& emptyCells = workspace_.emptyCells;
     if (painter_) {
-        emptyCells_.start(painter_->ShadeWord(Register), world.Cells.size());
-        NormalizeFields(world, survey, emptyCells_);
+        emptyCells.start(showDisplayOptions().shadeWord(), world_.Cells.size());
+        NormalizeFields(world_, survey, emptyCells);
     } else {
-        NormalizeFields(world, survey);
+        NormalizeFields(world_, survey);
     }
 
     // The picture shows the world before the agents move.
     if (painter_) {
-        painter_->FindShadeRange(world, Register, emptyCells_);
+        painter_->FindShadeRange(world_, emptyCells);
         painter_->ClearAgentLayer();
-        painter_->RepaintCells(world, Register);
+        painter_->RepaintCells(world_);
         if (Register.checked(Ctl::CB_showAg))
-            painter_->DrawAgents(world);
+            painter_->DrawAgents(world_);
     }
 
     const WalkParams walk = ReadWalkParams(Register);
     DeferredInt migrationThreshold(Register, Ctl::E_migTh);
-    MoveAgents(world, walk, ReturnMode, migrationThreshold, Rng, cellChanged_);
+    MoveAgents(world_, walk, ReturnMode, migrationThreshold, Rng, cellChanged_);
     if (Register.checked(Ctl::CB_decay))
-        DecayTracks(world, Register.readFloat(Ctl::E_decay));
+        DecayTracks(world_, Register.readFloat(Ctl::E_decay));
     else
-        RescaleTracks(world);
+        RescaleTracks(world_);
 
     ++StepCount;
     Register.setText(Ctl::lbl_Steps, IntToStr(StepCount));
-    RecordStatistics(Stats, StepCount, world.Agents);
+    RecordStatistics(Stats, StepCount, world_.Agents);
     if (++RankSizeCounter == 100) {
-        MeasureRankSize(world, Tiles, TileSize, StepCount, RankSize);
+        MeasureRankSize(world_, Tiles, TileSize, StepCount, RankSize);
         RankSizeCounter = 0;
     }
     if (Ana1Active)

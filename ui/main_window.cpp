@@ -42,7 +42,7 @@ public:
         else if (!on) {
             form_.timer_.stop();
             // The run stopped: its recording is complete.
-            form_.recorder_->finish(form_.sim_.StepCount, *this);
+            form_.recorder_->finish(form_.sim_.stepCount(), *this);
         }
     }
     void setCaption(const std::string& text) override { form_.setWindowTitle(QString::fromStdString(text)); }
@@ -89,14 +89,14 @@ TForm1::TForm1(const WindowStart& start, QWidget* parent)
     : QWidget(parent), host_(std::make_unique<Host>(*this)), sim_(host_.get(), start.seed),
       programFolder_(start.programFolder)
 {
-    sim_.world.Kernels = start.kernels;
+    sim_.setKernels(start.kernels);
     sim_.setPainter(&raster_);
     recorder_ = std::make_unique<RunRecorder>(raster_, host_->programFolder());
     buildWindow();
     connectButtons();
     FormCreate(start);
     // The rank-size window comes after the main window, hidden.
-    rankSize_ = std::make_unique<TForm2>(sim_.RankSize);
+    rankSize_ = std::make_unique<TForm2>(sim_.rankSize());
     rankSize_->move(MainWindow.left + MainWindow.clientWidth + 8, MainWindow.top);
 }
 
@@ -143,11 +143,11 @@ void TForm1::buildWindow()
     steps->setGeometry(placeOf(look.timesteps));
     BuildControls("", steps, widgets_);
 
-    chart_ = new ChartView(&sim_.Chart1, this);
+    chart_ = new ChartView(&sim_.chart1(), this);
     chart_->setObjectName(QString::fromUtf8(look.chart.name));
     chart_->setGeometry(placeOf(look.chart));
 
-    binding_ = new RegisterBinding(sim_.Register);
+    binding_ = new RegisterBinding(sim_.controls());
     for (size_t i = 0; i < ControlCount; ++i)
         if (widgets_[i] && controlDef(Ctl(i)).kind != ControlKind::Button)
             binding_->bind(Ctl(i), widgets_[i]);
@@ -185,9 +185,9 @@ void TForm1::connectButtons()
     on(Ctl::B_saveBmp, [this] { sim_.SaveBmp(); });
     on(Ctl::B_saveXML, [this] { sim_.SaveXls(); });
     // A display option redraws at once (the simulation's handlers do it).
-    sim_.Register.addEventListener([this](Ctl id, ControlEvent) {
-        if (id == Ctl::CB_record && !sim_.Register.checked(Ctl::CB_record))
-            recorder_->finish(sim_.StepCount, *host_);
+    sim_.controls().addEventListener([this](Ctl id, ControlEvent) {
+        if (id == Ctl::CB_record && !sim_.controls().checked(Ctl::CB_record))
+            recorder_->finish(sim_.stepCount(), *host_);
         panel_->refresh();
     });
 }
@@ -196,7 +196,7 @@ void TForm1::FormCreate(const WindowStart& start)
 {
     sim_.Create();
     for (const std::string& setting : start.settings)
-        sim_.Register.assign(setting);
+        sim_.controls().assign(setting);
     // Settings given at start take effect in a world built from them.
     if (!start.settings.empty())
         sim_.NewSetup();
@@ -208,8 +208,8 @@ void TForm1::Timer1Timer()
     host_->stepping = true;
     sim_.Step();
     host_->stepping = false;
-    recorder_->afterStep(sim_.Register.checked(Ctl::CB_record), timer_.isActive(), sim_.Register.text(Ctl::E_pName),
-                         sim_.StepCount, *host_);
+    recorder_->afterStep(sim_.controls().checked(Ctl::CB_record), timer_.isActive(), sim_.controls().text(Ctl::E_pName),
+                         sim_.stepCount(), *host_);
     // A step's message goes as soon as a later step reads its control
     // without failing; other messages stay their few seconds.
     if (host_->messages == before && host_->fromStep)
@@ -233,7 +233,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     // FormDestroy: the world goes with the window, and the program with it.
     timer_.stop();
-    recorder_->finish(sim_.StepCount, *host_);
+    recorder_->finish(sim_.stepCount(), *host_);
     rankSize_->close();
     sim_.FreeWorld();
     QWidget::closeEvent(event);

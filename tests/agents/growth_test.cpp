@@ -19,11 +19,11 @@ using landuse::test::countLandUse;
 namespace {
 
 // The growth phase on a simulation's world, counts and weights.
-void grow(Simulation& sim)
+void grow(Simulation& sim, TRandom& rng)
 {
-    GrowthCounts counts(sim.Register);
+    GrowthCounts counts(sim.controls());
     const CellChanged drawn = [&](int32_t x, int32_t y) { sim.DrawChangedCell(x, y); };
-    CreateAgents({sim.world, sim.WeightTable, sim.Rng, drawn}, counts);
+    CreateAgents({sim.worldForTest(), sim.weightTable(), rng, drawn}, counts);
 }
 
 } // namespace
@@ -50,7 +50,7 @@ TEST(Growth, DefaultCountsPerStep)
     Simulation sim(nullptr, 2);
     sim.Create();
     sim.Step();
-    const World& w = sim.world;
+    const World& w = sim.world();
     ASSERT_EQ(w.Agents.size(), 3u);
     EXPECT_EQ(countLandUse(w, Residential), 3);
     EXPECT_EQ(countLandUse(w, Service), 1);
@@ -66,20 +66,20 @@ TEST(Growth, StopsAtTheAgentMaximum)
 {
     Simulation sim(nullptr, 2);
     sim.Create();
-    sim.Register.setText(Ctl::Edit_anzAg, "10");
+    sim.controls().setText(Ctl::Edit_anzAg, "10");
     const size_t counts[] = {3, 6, 9, 12, 12, 12};
     int servicesAfterFour = 0;
     for (int step = 0; step < 6; ++step) {
         sim.Step();
-        EXPECT_EQ(sim.world.Agents.size(), counts[step]) << "step " << step + 1;
+        EXPECT_EQ(sim.world().Agents.size(), counts[step]) << "step " << step + 1;
         if (step == 3)
-            servicesAfterFour = countLandUse(sim.world, Service);
+            servicesAfterFour = countLandUse(sim.world(), Service);
     }
-    EXPECT_EQ(countLandUse(sim.world, Service), servicesAfterFour);
+    EXPECT_EQ(countLandUse(sim.world(), Service), servicesAfterFour);
     // Raising the maximum resumes growth at the next step.
-    sim.Register.setText(Ctl::Edit_anzAg, "20");
+    sim.controls().setText(Ctl::Edit_anzAg, "20");
     sim.Step();
-    EXPECT_EQ(sim.world.Agents.size(), 15u);
+    EXPECT_EQ(sim.world().Agents.size(), 15u);
 }
 
 TEST(Growth, BatchedPicksMatchAScanPerPick)
@@ -88,13 +88,13 @@ TEST(Growth, BatchedPicksMatchAScanPerPick)
     // positive value, so that the fallback to (0, 0) happens as well.
     for (uint64_t seed = 1; seed <= 6; ++seed) {
         Simulation sim(nullptr, seed);
-        sim.Register.setText(Ctl::Edit_size, "10");
+        sim.controls().setText(Ctl::Edit_size, "10");
         sim.Create();
-        sim.Register.setText(Ctl::E_crAgs, seed % 2 ? "7" : "2");
-        sim.Register.setText(Ctl::E_crServ, "4");
-        sim.Register.setText(Ctl::E_crIndu, "3");
+        sim.controls().setText(Ctl::E_crAgs, seed % 2 ? "7" : "2");
+        sim.controls().setText(Ctl::E_crServ, "4");
+        sim.controls().setText(Ctl::E_crIndu, "3");
         TRandom fill(seed);
-        TCellList& cells = sim.world.Cells;
+        TCellList& cells = sim.worldForTest().Cells;
         for (size_t i = 0; i < cells.size(); ++i) {
             TCell& c = cells.data()[i];
             for (int k = 0; k < 3; ++k)
@@ -104,10 +104,10 @@ TEST(Growth, BatchedPicksMatchAScanPerPick)
             if (seed > 4 && fill.Random(10) != 0)
                 c.Potential[0] = 0; // few candidates left
         }
-        World expected = sim.world;
-        const std::vector<TAgent> before = sim.world.Agents;
+        World expected = sim.world();
+        const std::vector<TAgent> before = sim.world().Agents;
         std::vector<CellPos> want;
-        const int counts[3] = {sim.Register.readInt(Ctl::E_crAgs), 4, 3};
+        const int counts[3] = {sim.controls().readInt(Ctl::E_crAgs), 4, 3};
         const int codes[3] = {Residential, Service, Industry};
         for (int k = 0; k < 3; ++k) {
             for (int i = 0; i < counts[k]; ++i) {
@@ -116,10 +116,11 @@ TEST(Growth, BatchedPicksMatchAScanPerPick)
                 want.push_back(p);
             }
         }
-        grow(sim);
+        TRandom rng = sim.rng();
+        grow(sim, rng);
         for (int i = 0; i < counts[0]; ++i) {
-            EXPECT_EQ(sim.world.Agents[size_t(i)].HomeX, want[size_t(i)].x) << seed;
-            EXPECT_EQ(sim.world.Agents[size_t(i)].HomeY, want[size_t(i)].y) << seed;
+            EXPECT_EQ(sim.world().Agents[size_t(i)].HomeX, want[size_t(i)].x) << seed;
+            EXPECT_EQ(sim.world().Agents[size_t(i)].HomeY, want[size_t(i)].y) << seed;
         }
         for (size_t i = size_t(counts[0]); i < want.size(); ++i)
             EXPECT_EQ(cells.at(want[i].x, want[i].y).LandUse, i < size_t(counts[0] + 4) ? Service : Industry) << seed;
@@ -138,13 +139,14 @@ TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
         for (uint64_t seed = 1; seed <= 6; ++seed) {
             const int32_t* count = counts[seed % 3];
             Simulation sim(nullptr, seed);
-            sim.world.Kernels = kernels;
-            sim.Register.setText(Ctl::Edit_size, "10");
+            sim.setKernels(kernels);
+            sim.controls().setText(Ctl::Edit_size, "10");
             sim.Create();
-            sim.Register.setText(Ctl::E_crAgs, IntToStr(count[0]));
-            sim.Register.setText(Ctl::E_crServ, IntToStr(count[1]));
-            sim.Register.setText(Ctl::E_crIndu, IntToStr(count[2]));
-            TWeightTable& w = sim.WeightTable;
+            sim.controls().setText(Ctl::E_crAgs, IntToStr(count[0]));
+            sim.controls().setText(Ctl::E_crServ, IntToStr(count[1]));
+            sim.controls().setText(Ctl::E_crIndu, IntToStr(count[2]));
+            TWeightTable w = sim.weightTable();
+            TRandom rng = sim.rng();
             w.DiffPop = 0.5;
             w.DiffServ = 0;
             w.NoiseServ = 0;
@@ -155,7 +157,7 @@ TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
             w.WInduServ = seed % 2 ? 0.0 : -2.0;
             w.WServIndu = 3.0;
             TRandom fill(seed);
-            TCellList& cells = sim.world.Cells;
+            TCellList& cells = sim.worldForTest().Cells;
             for (size_t i = 0; i < cells.size(); ++i) {
                 TCell& c = cells.data()[i];
                 for (int k = 0; k < 3; ++k)
@@ -163,12 +165,12 @@ TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
                 if (fill.Random(3) == 0)
                     c.LandUse = Barrier;
             }
-            GrowthCounts growthCounts(sim.Register);
+            GrowthCounts growthCounts(sim.controls());
             FieldSurvey survey;
             PlanGrowth(growthCounts, survey, cells.size());
-            DiffuseFields(sim.world, w, sim.Rng, survey);
+            DiffuseFields(sim.worldForTest(), w, rng, survey);
 
-            World expected = sim.world;
+            World expected = sim.world();
             const int codes[3] = {Residential, Service, Industry};
             const double columns[3][3] = {{w.WPopPop, w.WServPop, w.WInduPop},
                                           {w.WPopServ, w.WServServ, w.WInduServ},
@@ -186,9 +188,9 @@ TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
             NormalizeFields(expected);
 
             const CellChanged drawn = [](int32_t, int32_t) {};
-            CreateAgents({sim.world, w, sim.Rng, drawn, &survey}, growthCounts);
-            NormalizeFields(sim.world, survey);
-            landuse::test::expectSameCells(sim.world, expected,
+            CreateAgents({sim.worldForTest(), w, rng, drawn, &survey}, growthCounts);
+            NormalizeFields(sim.worldForTest(), survey);
+            landuse::test::expectSameCells(sim.world(), expected,
                                            landuse::test::kernelName(kernels) + ", seed " + std::to_string(seed));
         }
     }
@@ -198,33 +200,35 @@ TEST(Growth, FallbackPutsEveryAgentOnCellZero)
 {
     Simulation sim(nullptr, 3);
     sim.Create();
-    sim.Register.setGridText(5, 1, "0");  // no population noise
-    sim.Register.gridKeyUp();
-    DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-    grow(sim);
+    sim.controls().setGridText(5, 1, "0");  // no population noise
+    sim.controls().gridKeyUp();
+    TRandom rng = sim.rng();
+    DiffuseFields(sim.worldForTest(), sim.weightTable(), rng);
+    grow(sim, rng);
     // The population field is 0 everywhere in the first step: all homes at (0, 0).
-    for (const TAgent& a : sim.world.Agents) {
+    for (const TAgent& a : sim.world().Agents) {
         EXPECT_EQ(a.HomeX, 0);
         EXPECT_EQ(a.HomeY, 0);
     }
-    EXPECT_EQ(sim.world.Cells[0][0].AgentCount, 3);
-    EXPECT_EQ(sim.world.Cells[0][0].LandUse, Residential);
+    EXPECT_EQ(sim.world().Cells[0][0].AgentCount, 3);
+    EXPECT_EQ(sim.world().Cells[0][0].LandUse, Residential);
 }
 
 TEST(Growth, NewCellsAddTheirWeightColumn)
 {
     Simulation sim(nullptr, 8);
-    sim.Register.setText(Ctl::Edit_size, "10");
+    sim.controls().setText(Ctl::Edit_size, "10");
     sim.Create();
-    sim.Register.setText(Ctl::E_crAgs, "1");
-    TCellList& cells = sim.world.Cells;
+    sim.controls().setText(Ctl::E_crAgs, "1");
+    TCellList& cells = sim.worldForTest().Cells;
     for (size_t i = 0; i < cells.size(); ++i)
         for (int k = 0; k < 3; ++k)
             cells.data()[i].Potential[k] = 0;
     cells[3][4].Potential[0] = 2;
     cells[5][6].Potential[1] = 2;
     cells[7][8].Potential[2] = 2;
-    grow(sim);
+    TRandom rng = sim.rng();
+    grow(sim, rng);
     EXPECT_EQ(cells[3][4].Potential[0], 3.0);
     EXPECT_EQ(cells[3][4].Potential[1], 0.5);
     EXPECT_EQ(cells[3][4].Potential[2], 0.5);
@@ -233,7 +237,7 @@ TEST(Growth, NewCellsAddTheirWeightColumn)
     EXPECT_EQ(cells[7][8].Potential[2], 3.0);
     EXPECT_EQ(cells[7][8].Potential[0], 0.0);
     EXPECT_EQ(cells[3][4].AgentCount, 1);
-    const TAgent& a = sim.world.Agents[0];
+    const TAgent& a = sim.world().Agents[0];
     EXPECT_EQ(a.PosX, a.HomeX);
     EXPECT_EQ(a.PosY, a.HomeY);
     EXPECT_EQ(a.PixelX, 3 * 10 + 5);

@@ -15,21 +15,23 @@ namespace {
 struct WalkWorld {
     test::FakeHost host;
     Simulation sim{&host, 21};
+    TRandom rng{0}; // the walk's draws, from the simulation's generator after setup
     WalkWorld()
     {
-        sim.Register.setText(Ctl::Edit_size, "10");
+        sim.controls().setText(Ctl::Edit_size, "10");
         sim.Create();
-        for (size_t i = 0; i < sim.world.Cells.size(); ++i)
-            sim.world.Cells.data()[i] = TCell();
+        rng = sim.rng();
+        for (size_t i = 0; i < sim.world().Cells.size(); ++i)
+            sim.worldForTest().Cells.data()[i] = TCell();
     }
-    TCell& cell(int x, int y) { return sim.world.Cells[x][y]; }
+    TCell& cell(int x, int y) { return sim.worldForTest().Cells[x][y]; }
     // The walk phase as a step runs it.
     void move()
     {
-        const WalkParams params = ReadWalkParams(sim.Register);
-        DeferredInt threshold(sim.Register, Ctl::E_migTh);
+        const WalkParams params = ReadWalkParams(sim.controls());
+        DeferredInt threshold(sim.controls(), Ctl::E_migTh);
         const CellChanged drawn = [&](int32_t x, int32_t y) { sim.DrawChangedCell(x, y); };
-        MoveAgents(sim.world, params, sim.ReturnMode, threshold, sim.Rng, drawn);
+        MoveAgents(sim.worldForTest(), params, sim.returnMode(), threshold, rng, drawn);
     }
     TAgent& addAgent(int x, int y, int homeX, int homeY, int state = Searching)
     {
@@ -39,9 +41,9 @@ struct WalkWorld {
         a.HomeX = homeX;
         a.HomeY = homeY;
         a.State = state;
-        sim.world.Agents.push_back(a);
+        sim.worldForTest().Agents.push_back(a);
         cell(x, y).AgentCount += 1;
-        return sim.world.Agents.back();
+        return sim.worldForTest().Agents.back();
     }
     void ring(int x, int y, int landUse)
     {
@@ -61,7 +63,7 @@ TEST(Walk, BarrierStopsTheMoveButNotTheTrip)
     w.addAgent(10, 10, 10, 10, Returning).HomeX = 30;
     for (int step = 1; step <= 5; ++step) {
         w.move();
-        const TAgent& a = w.sim.world.Agents[0];
+        const TAgent& a = w.sim.world().Agents[0];
         EXPECT_EQ(a.PosX, 10);
         EXPECT_EQ(a.PosY, 10);
         EXPECT_EQ(a.TripSteps, step);
@@ -80,9 +82,9 @@ TEST(Walk, ConsumeProbabilityOneAndZero)
     w.ring(10, 10, Destination);
     w.ring(20, 20, Service);
     w.addAgent(10, 10, 5, 5);
-    w.sim.Register.setText(Ctl::E_CProbab, "1");
+    w.sim.controls().setText(Ctl::E_CProbab, "1");
     w.move();
-    const TAgent& a = w.sim.world.Agents[0];
+    const TAgent& a = w.sim.world().Agents[0];
     EXPECT_EQ(a.State, Returning); // turned back, yet moved onto the destination
     EXPECT_EQ(w.cell(a.PosX, a.PosY).LandUse, Destination);
     EXPECT_EQ(w.cell(10, 10).TrackValue, 1.0);
@@ -92,9 +94,9 @@ TEST(Walk, ConsumeProbabilityOneAndZero)
     WalkWorld z;
     z.ring(20, 20, Service);
     z.addAgent(20, 20, 5, 5);
-    z.sim.Register.setText(Ctl::E_CProbab, "0");
+    z.sim.controls().setText(Ctl::E_CProbab, "0");
     z.move();
-    EXPECT_EQ(z.sim.world.Agents[0].State, Searching);
+    EXPECT_EQ(z.sim.world().Agents[0].State, Searching);
 }
 
 TEST(Walk, ArrivalHomeCompletesTheTrip)
@@ -104,7 +106,7 @@ TEST(Walk, ArrivalHomeCompletesTheTrip)
     TAgent& a = w.addAgent(10, 10, 10, 10, Returning);
     a.TripSteps = 40;
     w.move();
-    const TAgent& b = w.sim.world.Agents[0];
+    const TAgent& b = w.sim.world().Agents[0];
     EXPECT_EQ(b.State, Searching);
     EXPECT_EQ(b.Successful, 1);
     EXPECT_EQ(b.TripSteps, 0);
@@ -115,21 +117,21 @@ TEST(Walk, ArrivalHomeCompletesTheTrip)
     WalkWorld s;
     s.addAgent(10, 10, 10, 10, Searching);
     s.move();
-    EXPECT_EQ(s.sim.world.Agents[0].Successful, 0);
-    EXPECT_EQ(s.sim.world.Agents[0].TripSteps, 1);
+    EXPECT_EQ(s.sim.world().Agents[0].Successful, 0);
+    EXPECT_EQ(s.sim.world().Agents[0].TripSteps, 1);
 }
 
 TEST(Walk, ReturningAgentHeadsHome)
 {
     WalkWorld w;
-    w.sim.Register.setChecked(Ctl::rb_direct, true);
-    w.sim.Register.setText(Ctl::E_noise, "0");
+    w.sim.controls().setChecked(Ctl::rb_direct, true);
+    w.sim.controls().setText(Ctl::E_noise, "0");
     w.addAgent(10, 10, 20, 10, Returning);
     for (int i = 0; i < 3; ++i)
         w.move();
-    EXPECT_EQ(w.sim.world.Agents[0].PosX, 13);
-    EXPECT_EQ(w.sim.world.Agents[0].PosY, 10);
-    EXPECT_EQ(w.sim.world.Agents[0].Heading, 0);
+    EXPECT_EQ(w.sim.world().Agents[0].PosX, 13);
+    EXPECT_EQ(w.sim.world().Agents[0].PosY, 10);
+    EXPECT_EQ(w.sim.world().Agents[0].Heading, 0);
 }
 
 TEST(Walk, MigrationMovesTheHomeToACrowd)
@@ -143,9 +145,9 @@ TEST(Walk, MigrationMovesTheHomeToACrowd)
     w.addAgent(10, 10, 30, 30);
     w.addAgent(10, 10, 31, 31);
     w.addAgent(10, 10, 31, 31);
-    w.sim.Register.setChecked(Ctl::CB_migrate, true);
+    w.sim.controls().setChecked(Ctl::CB_migrate, true);
     w.move();
-    const auto& agents = w.sim.world.Agents;
+    const auto& agents = w.sim.world().Agents;
     // The first migrates; its new home is no longer empty for the others.
     EXPECT_EQ(agents[0].Migrated, 1);
     EXPECT_EQ(agents[0].HomeX, 10);
@@ -155,17 +157,17 @@ TEST(Walk, MigrationMovesTheHomeToACrowd)
     EXPECT_EQ(w.cell(30, 30).Potential[0], 0.0); // at most 1: to 0
     EXPECT_EQ(w.cell(10, 10).LandUse, Residential);
     EXPECT_EQ(w.cell(10, 10).Potential[0], 1.0);
-    EXPECT_EQ(NeighbourAgents(w.sim.world.Cells, 10, 10), 2);
+    EXPECT_EQ(NeighbourAgents(w.sim.world().Cells, 10, 10), 2);
 
     // A threshold above the crowd: nobody moves.
     WalkWorld q;
     q.ring(10, 10, Barrier);
     q.addAgent(10, 10, 31, 31);
     q.addAgent(10, 10, 31, 31);
-    q.sim.Register.setChecked(Ctl::CB_migrate, true);
-    q.sim.Register.setText(Ctl::E_migTh, "2");
+    q.sim.controls().setChecked(Ctl::CB_migrate, true);
+    q.sim.controls().setText(Ctl::E_migTh, "2");
     q.move();
-    EXPECT_EQ(q.sim.world.Agents[0].Migrated, 0);
+    EXPECT_EQ(q.sim.world().Agents[0].Migrated, 0);
 }
 
 TEST(Walk, NeighbourCountWrapsAtTheEdges)
@@ -174,21 +176,21 @@ TEST(Walk, NeighbourCountWrapsAtTheEdges)
     w.addAgent(39, 39, 0, 0);
     w.addAgent(0, 0, 0, 0);
     w.addAgent(1, 39, 0, 0);
-    EXPECT_EQ(NeighbourAgents(w.sim.world.Cells, 0, 0), 2);
+    EXPECT_EQ(NeighbourAgents(w.sim.world().Cells, 0, 0), 2);
 }
 
 TEST(Walk, BadTextsStopTheWalkWhereTheyAreRead)
 {
     WalkWorld w;
     w.addAgent(10, 10, 10, 10);
-    w.sim.Register.setText(Ctl::E_noise, "3x");
+    w.sim.controls().setText(Ctl::E_noise, "3x");
     EXPECT_THROW(w.move(), ConvertError);
-    EXPECT_EQ(w.sim.world.Agents[0].TripSteps, 0); // nobody moved
-    w.sim.Register.setText(Ctl::E_noise, "30");
-    w.sim.Register.setChecked(Ctl::CB_migrate, true);
-    w.sim.Register.setText(Ctl::E_migTh, "");
+    EXPECT_EQ(w.sim.world().Agents[0].TripSteps, 0); // nobody moved
+    w.sim.controls().setText(Ctl::E_noise, "30");
+    w.sim.controls().setChecked(Ctl::CB_migrate, true);
+    w.sim.controls().setText(Ctl::E_migTh, "");
     EXPECT_THROW(w.move(), ConvertError);
-    EXPECT_EQ(w.sim.world.Agents[0].TripSteps, 1); // the first agent moved
+    EXPECT_EQ(w.sim.world().Agents[0].TripSteps, 1); // the first agent moved
 }
 
 TEST(WalkParams, ReturnNoiseIsTheTextRoundedToTheNearestDegreeWithTiesToEven)
@@ -198,7 +200,7 @@ TEST(WalkParams, ReturnNoiseIsTheTextRoundedToTheNearestDegreeWithTiesToEven)
         {"12,6", 13}, {"12,5", 12}, {"13,5", 14}, {"12,4999", 12}, {"-12,5", -12}, {"-13,5", -14},
         {"0,5", 0},   {"1,5", 2},   {"30", 30},   {"2e9", 1'000'000'000}};
     for (const auto& [text, degrees] : cases) {
-        w.sim.Register.setText(Ctl::E_noise, text);
-        EXPECT_EQ(ReadWalkParams(w.sim.Register).returnNoise, degrees) << text;
+        w.sim.controls().setText(Ctl::E_noise, text);
+        EXPECT_EQ(ReadWalkParams(w.sim.controls()).returnNoise, degrees) << text;
     }
 }

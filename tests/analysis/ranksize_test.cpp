@@ -29,21 +29,23 @@ struct TileWorld {
     Simulation sim{nullptr, 3};
     TileWorld()
     {
-        sim.Register.setText(Ctl::Edit_size, "10");
-        sim.Register.setText(Ctl::E_tileSz, "10");
+        sim.controls().setText(Ctl::Edit_size, "10");
+        sim.controls().setText(Ctl::E_tileSz, "10");
         sim.Create();
-        for (size_t i = 0; i < sim.world.Cells.size(); ++i)
-            sim.world.Cells.data()[i].LandUse = Empty;
+        for (size_t i = 0; i < sim.world().Cells.size(); ++i)
+            sim.worldForTest().Cells.data()[i].LandUse = Empty;
+        tiles = sim.tiles();
     }
+    std::vector<TTile> tiles; // the world's tiles, measured here
     // Fills the first `count` cells of tile t (row by row) with land use.
     void settle(int t, int count, int landUse = Residential)
     {
         const int x0 = (t % 4) * 10, y0 = (t / 4) * 10;
         for (int i = 0; i < 100; ++i)
-            sim.world.Cells[x0 + i % 10][y0 + i / 10].LandUse = i < count ? landUse : Empty;
+            sim.worldForTest().Cells[x0 + i % 10][y0 + i / 10].LandUse = i < count ? landUse : Empty;
     }
-    void measure(int step) { MeasureRankSize(sim.world, sim.Tiles, sim.TileSize, step, sim.RankSize); }
-    const TTile& tile(int t) const { return sim.Tiles[size_t(t)]; }
+    void measure(int step) { MeasureRankSize(sim.world(), tiles, sim.tileSize(), step, sim.rankSize()); }
+    const TTile& tile(int t) const { return tiles[size_t(t)]; }
 };
 
 } // namespace
@@ -70,13 +72,13 @@ TEST(RankSize, TilesCoverWholeTilesOnly)
     EXPECT_EQ(TilesPerSide(40, 50), 0);
     Simulation sim(nullptr, 1);
     sim.Create();
-    EXPECT_EQ(sim.Tiles.size(), 100u);
-    EXPECT_EQ(sim.Tiles[37].TileNumber, 37);
+    EXPECT_EQ(sim.tiles().size(), 100u);
+    EXPECT_EQ(sim.tiles()[37].TileNumber, 37);
     // A new tile size rebuilds the list at once.
-    sim.Register.setText(Ctl::E_tileSz, "50");
-    EXPECT_EQ(sim.Tiles.size(), 16u);
-    sim.Register.setText(Ctl::E_tileSz2, "2");
-    EXPECT_EQ(sim.Tiles.size(), 16u);
+    sim.controls().setText(Ctl::E_tileSz, "50");
+    EXPECT_EQ(sim.tiles().size(), 16u);
+    sim.controls().setText(Ctl::E_tileSz2, "2");
+    EXPECT_EQ(sim.tiles().size(), 16u);
 }
 
 TEST(RankSize, RanksPersistForTilesThatEmpty)
@@ -85,7 +87,7 @@ TEST(RankSize, RanksPersistForTilesThatEmpty)
     w.settle(0, 5);
     w.settle(5, 9, Service);
     w.settle(7, 1);             // population 1: never ranked
-    w.sim.world.Cells[35][35].LandUse = Destination; // never counted
+    w.sim.worldForTest().Cells[35][35].LandUse = Destination; // never counted
     w.measure(100);
     EXPECT_EQ(w.tile(5).Population, 9);
     EXPECT_EQ(w.tile(5).Rank, 1);
@@ -103,7 +105,7 @@ TEST(RankSize, RanksPersistForTilesThatEmpty)
     EXPECT_EQ(w.tile(5).Rank, 2);
     EXPECT_EQ(w.tile(5).RankChange, 1);
     // Every tile ranked so far adds a rank-change point: tiles 3, 5 and 0.
-    EXPECT_EQ(w.sim.RankSize.RankChangeSeries->Count(), 3u);
+    EXPECT_EQ(w.sim.rankSize().RankChangeSeries->Count(), 3u);
 }
 
 TEST(RankSize, FitSlopeAndIdealDistribution)
@@ -113,7 +115,7 @@ TEST(RankSize, FitSlopeAndIdealDistribution)
     for (int t = 0; t < 16; ++t)
         w.settle(t, pops[t]);
     w.measure(100);
-    const RankSizeWindow& win = w.sim.RankSize;
+    const RankSizeWindow& win = w.sim.rankSize();
     ASSERT_EQ(win.Measures.size(), 1u);
     const RankSizeRow& row = win.Measures[0];
     ASSERT_TRUE(row.K && row.Slope && row.Correlation && row.AvgDiff);
@@ -161,7 +163,7 @@ TEST(RankSize, NoFitWithFewerThanTwoPopulatedTiles)
     TileWorld w;
     w.settle(6, 30);
     w.measure(100);
-    const RankSizeWindow& win = w.sim.RankSize;
+    const RankSizeWindow& win = w.sim.rankSize();
     const RankSizeRow& row = win.Measures.at(0);
     EXPECT_FALSE(row.K || row.Slope || row.Correlation || row.AvgDiff);
     EXPECT_EQ(win.SG_Ana1.cell(0, 1), "100");
@@ -176,20 +178,20 @@ TEST(RankSize, NoFitWithFewerThanTwoPopulatedTiles)
 TEST(RankSize, FirstMeasureAfterANewSetupFollowsTheCounter)
 {
     Simulation sim(nullptr, 9);
-    sim.Register.setText(Ctl::Edit_size, "10");
+    sim.controls().setText(Ctl::Edit_size, "10");
     sim.Create();
     for (int i = 0; i < 150; ++i)
         sim.Step();
-    EXPECT_EQ(sim.RankSize.Measures.size(), 1u);
+    EXPECT_EQ(sim.rankSize().Measures.size(), 1u);
     ASSERT_TRUE(sim.NewSetup());
-    EXPECT_TRUE(sim.RankSize.Measures.empty());
-    EXPECT_EQ(sim.RankSize.SG_Ana1.rowCount(), 2);
-    EXPECT_EQ(sim.RankSize.C_RankSize.SeriesCount(), 3u);
-    EXPECT_EQ(sim.RankSize.C_RankSize.TitleLines().at(0), "log-log distribution");
+    EXPECT_TRUE(sim.rankSize().Measures.empty());
+    EXPECT_EQ(sim.rankSize().SG_Ana1.rowCount(), 2);
+    EXPECT_EQ(sim.rankSize().C_RankSize.SeriesCount(), 3u);
+    EXPECT_EQ(sim.rankSize().C_RankSize.TitleLines().at(0), "log-log distribution");
     for (int i = 0; i < 50; ++i)
         sim.Step();
-    ASSERT_EQ(sim.RankSize.Measures.size(), 1u);
-    EXPECT_EQ(sim.RankSize.SG_Ana1.cell(0, 1), "50");
-    EXPECT_EQ(sim.RankSize.C_RankSize.SeriesCount(), 4u);
-    EXPECT_EQ(sim.RankSize.C_Linear.SeriesCount(), 1u);
+    ASSERT_EQ(sim.rankSize().Measures.size(), 1u);
+    EXPECT_EQ(sim.rankSize().SG_Ana1.cell(0, 1), "50");
+    EXPECT_EQ(sim.rankSize().C_RankSize.SeriesCount(), 4u);
+    EXPECT_EQ(sim.rankSize().C_Linear.SeriesCount(), 1u);
 }

@@ -9,9 +9,9 @@ using namespace landuse;
 TEST(RunChart, FiveSeriesRebuiltAtEverySetup)
 {
     Simulation sim(nullptr, 4);
-    sim.Register.setText(Ctl::Edit_size, "10");
+    sim.controls().setText(Ctl::Edit_size, "10");
     sim.Create();
-    const Chart& c = sim.Chart1;
+    const Chart& c = sim.chart1();
     ASSERT_EQ(c.SeriesCount(), 5u);
     EXPECT_EQ(c.TitleLines(), std::vector<std::string>{"average values"});
     const char* titles[] = {"successful Ag`s", "max mark", "avg travel time", "migrated Ag`s", "returning"};

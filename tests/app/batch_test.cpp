@@ -164,7 +164,7 @@ TEST(Batch, AnalysisTwoMakesThirteenRunsWithTheWindowsStems)
     sim.setPainter(&raster);
     sim.Create();
     for (const char* s : {"Edit_size=10", "E_toSteps2=3", "CB_actAna2=1"})
-        sim.Register.assign(s);
+        sim.controls().assign(s);
     ASSERT_TRUE(sim.NewSetup());
     fs::create_directories(dir / "window" / "pictures");
     fs::create_directories(dir / "window" / "data");

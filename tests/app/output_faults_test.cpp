@@ -183,7 +183,7 @@ TEST(Outputs, PicturesAreSavedAtQualityHundredInTheColoursOfTheirLandUse)
     // lime, service red, industry blue.
     landuse::Simulation sim(nullptr, 3);
     sim.Create();
-    sim.Register.assign("E_crServ=3");
+    sim.controls().assign("E_crServ=3");
     ASSERT_TRUE(sim.NewSetup());
     for (int i = 0; i < 60; ++i)
         sim.Step();
@@ -191,7 +191,7 @@ TEST(Outputs, PicturesAreSavedAtQualityHundredInTheColoursOfTheirLandUse)
     // judged by the mean colour of all its pixels.
     std::map<int32_t, std::array<double, 3>> sum;
     std::map<int32_t, int> seen;
-    const auto& cells = sim.world.Cells;
+    const auto& cells = sim.world().Cells;
     for (int y = 0; y < cells.countY(); ++y) {
         for (int x = 0; x < cells.countX(); ++x) {
             const int32_t use = cells.at(x, y).LandUse;

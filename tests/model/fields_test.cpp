@@ -303,15 +303,16 @@ TEST(Fields, WholeGridPassMatchesTheDefinitionInARunningWorld)
 {
     for (GridKernels k : kernelsToTry()) {
         Simulation sim(nullptr, 4);
-        sim.world.Kernels = k;
+        sim.setKernels(k);
         sim.Create();
         for (int i = 0; i < 40; ++i)
             sim.Step();
-        World ref = sim.world;
-        TRandom rng = sim.Rng;
-        DiffuseFields(sim.world, sim.WeightTable, sim.Rng);
-        referenceDiffuse(ref, sim.WeightTable, rng);
-        expectSameFields(sim.world, ref, kernelName(k));
+        World ref = sim.world();
+        TRandom rng = sim.rng();
+        TRandom refRng = sim.rng();
+        DiffuseFields(sim.worldForTest(), sim.weightTable(), rng);
+        referenceDiffuse(ref, sim.weightTable(), refRng);
+        expectSameFields(sim.world(), ref, kernelName(k));
     }
 }
 
@@ -330,14 +331,14 @@ TEST(Fields, KernelChoicesRunTheSameWorld)
         World worlds[2];
         for (int i = 0; i < 2; ++i) {
             Simulation sim(nullptr, 11);
-            sim.world.Kernels = i == 0 ? GridKernels::Portable : GridKernels::Avx512;
+            sim.setKernels(i == 0 ? GridKernels::Portable : GridKernels::Avx512);
             sim.Create();
             for (const std::string& a : assignments)
-                sim.Register.assign(a);
+                sim.controls().assign(a);
             ASSERT_TRUE(sim.NewSetup());
             for (int step = 0; step < 60; ++step)
                 sim.Step();
-            worlds[i] = sim.world;
+            worlds[i] = sim.world();
         }
         expectSameCells(worlds[0], worlds[1], assignments.empty() ? "defaults" : assignments.front());
     }
@@ -467,9 +468,9 @@ TEST(Fields, RescaleMatchesItsDefinitionInARunningWorld)
     sim.Create();
     for (int i = 0; i < 30; ++i)
         sim.Step();
-    TRandom rng = sim.Rng;
-    DiffuseFields(sim.world, sim.WeightTable, rng);
-    expectNormalizeMatchesDefinition(sim.world, "step 31");
+    TRandom rng = sim.rng();
+    DiffuseFields(sim.worldForTest(), sim.weightTable(), rng);
+    expectNormalizeMatchesDefinition(sim.world(), "step 31");
 }
 
 TEST(Fields, BoundsKernelsAreThoseOfAScanInRowOrderAtEveryAlignment)

@@ -31,29 +31,29 @@ struct Drawn {
     explicit Drawn(const char* cellSize = "2", int width = PanelWidth, int height = PanelHeight)
         : raster(width, height)
     {
-        sim.Register.setText(Ctl::Edit_size, cellSize);
+        sim.controls().setText(Ctl::Edit_size, cellSize);
         sim.setPainter(&raster);
         sim.Create();
     }
-    World& world() { return sim.world; }
-    ParamRegister& reg() { return sim.Register; }
-    TCell& cell(int x, int y) { return sim.world.Cells.at(x, y); }
+    World& world() { return sim.worldForTest(); }
+    ParamRegister& reg() { return sim.controls(); }
+    TCell& cell(int x, int y) { return sim.worldForTest().Cells.at(x, y); }
     // The pixel at the centre of a cell's square.
     uint32_t pixelOf(int x, int y) const
     {
-        const TCellLook& look = sim.world.Cells.look(x, y);
+        const TCellLook& look = sim.world().Cells.look(x, y);
         return raster.CellLayer().at(look.PositionX, look.PositionY);
     }
     // Every cell empty and zero, so that a test sets up exactly what it draws.
     void clearCells()
     {
-        for (size_t i = 0; i < sim.world.Cells.size(); ++i)
-            sim.world.Cells.data()[i] = TCell{};
+        for (size_t i = 0; i < sim.world().Cells.size(); ++i)
+            sim.worldForTest().Cells.data()[i] = TCell{};
     }
     void setLandUse(int32_t code)
     {
-        for (size_t i = 0; i < sim.world.Cells.size(); ++i)
-            sim.world.Cells.data()[i].LandUse = code;
+        for (size_t i = 0; i < sim.world().Cells.size(); ++i)
+            sim.worldForTest().Cells.data()[i].LandUse = code;
     }
 };
 
@@ -149,13 +149,13 @@ TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
     Drawn d;
     d.clearCells();
     // All zeros: the top stays at the extended 0.1.
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
     EXPECT_NE(d.raster.ShadeRangeMax(), (long double)0.1);
     EXPECT_EQ(d.raster.ShadeRangeMin(), 0.0L);
     d.cell(3, 4).ReturnTrackValue = 0.1; // the double, just above 0.1L
     d.cell(5, 6).ReturnTrackValue = NaN;
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShadeRangeMax(), (long double)0.1);
 
     d.cell(7, 7).ReturnTrackValue = 40;
@@ -164,21 +164,21 @@ TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
     d.cell(9, 7).LandUse = Service;
     d.cell(1, 1).TrackValue = 500;      // not the shown value
     d.cell(1, 2).Potential[2] = 9;
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShadeRangeMax(), 40.0L);
     EXPECT_EQ(d.raster.ShadeRangeMin(), -2.0L);
     d.reg().setChecked(Ctl::CB_showAB, false);
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShadeRangeMax(), 500.0L);
     d.reg().setChecked(Ctl::CB_potField, true);
     d.reg().setItemIndex(Ctl::CB_FieldNr, 2);
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShownField(), 2);
     EXPECT_EQ(d.raster.ShadeRangeMax(), 9.0L);
 
     // No empty cell: the start values stay.
     d.setLandUse(Residential);
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
     EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
 }
@@ -186,13 +186,13 @@ TEST(WorldRaster, ShadeRangeSpansTheShownValueOfEmptyCells)
 TEST(WorldRaster, ShadeWordIsTheWordTheRangeIsTakenOf)
 {
     Drawn d;
-    EXPECT_EQ(d.raster.ShadeWord(d.reg()), ReturnTrackWord);
+    EXPECT_EQ(d.raster.displayOptions().shadeWord(), ReturnTrackWord);
     d.reg().setChecked(Ctl::CB_showAB, false);
-    EXPECT_EQ(d.raster.ShadeWord(d.reg()), TrackWord);
+    EXPECT_EQ(d.raster.displayOptions().shadeWord(), TrackWord);
     d.reg().setChecked(Ctl::CB_potField, true);
     for (int field = 0; field < 3; ++field) {
         d.reg().setItemIndex(Ctl::CB_FieldNr, field);
-        EXPECT_EQ(d.raster.ShadeWord(d.reg()), field);
+        EXPECT_EQ(d.raster.displayOptions().shadeWord(), field);
     }
 }
 
@@ -212,25 +212,25 @@ TEST(WorldRaster, ShadeRangeAndNotesFromASurveyOfTheShownWordElseFromAScan)
             s.finish(40.0, -2.0, 2);
         return s;
     };
-    d.raster.FindShadeRange(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
     const long double scannedMax = d.raster.ShadeRangeMax();
     const long double scannedMin = d.raster.ShadeRangeMin();
     ASSERT_NE(scannedMax, 40.0L);
 
     for (const EmptyCellSurvey& other : {made(TrackWord, count, true), made(ReturnTrackWord, count - 1, true),
                                          made(ReturnTrackWord, count, false)}) {
-        d.raster.FindShadeRange(d.world(), d.reg(), other);
+        d.raster.FindShadeRange(d.world(), other);
         EXPECT_EQ(d.raster.ShadeRangeMax(), scannedMax) << other.word() << " " << other.cellCount();
         EXPECT_EQ(d.raster.ShadeRangeMin(), scannedMin) << other.word() << " " << other.cellCount();
     }
 
     // Taken as it is: the range, and the cells the repaint draws.
-    d.raster.FindShadeRange(d.world(), d.reg(), made(ReturnTrackWord, count, true));
+    d.raster.FindShadeRange(d.world(), made(ReturnTrackWord, count, true));
     EXPECT_EQ(d.raster.ShadeRangeMax(), 40.0L);
     EXPECT_EQ(d.raster.ShadeRangeMin(), -2.0L);
     for (TCell* c : {&d.cell(5, 0), &d.cell(900 % 202, 900 / 202), &d.cell(7, 7)})
         c->TrackValue = 1234.5;
-    d.raster.RepaintCells(d.world(), d.reg());
+    d.raster.RepaintCells(d.world());
     EXPECT_EQ(d.world().Cells.look(5, 0).LastDrawnValue, 1234.5);
     EXPECT_EQ(d.world().Cells.look(900 % 202, 900 / 202).LastDrawnValue, 1234.5);
     EXPECT_NE(d.world().Cells.look(7, 7).LastDrawnValue, 1234.5) << "a cell the notes do not list";
@@ -240,7 +240,7 @@ TEST(WorldRaster, ShadeRangeAndNotesFromASurveyOfTheShownWordElseFromAScan)
     EmptyCellSurvey low;
     low.start(ReturnTrackWord, count);
     low.finish(0.05, 2e11, 0);
-    d.raster.FindShadeRange(d.world(), d.reg(), low);
+    d.raster.FindShadeRange(d.world(), low);
     EXPECT_EQ(d.raster.ShadeRangeMax(), 0.1L);
     EXPECT_EQ(d.raster.ShadeRangeMin(), 99999999999.0L);
 }
@@ -321,7 +321,7 @@ TEST(WorldRaster, DefaultViewShowsLandUseOnWhiteWithoutTrackMarks)
     d.sim.MouseDown(MouseButton::Left, false);
     d.sim.MouseMove(201, 201); // cell (100, 100) and its neighbours
     d.sim.MouseUp();
-    d.raster.RepaintCells(d.world(), d.reg());
+    d.raster.RepaintCells(d.world());
     EXPECT_EQ(hex(d.pixelOf(99, 101)), hex(PixelNavy));
 }
 
@@ -333,8 +333,8 @@ TEST(WorldRaster, TrackViewsRedrawCellsWhoseTrackMovedByMoreThanOne)
     d.cell(0, 0).ReturnTrackValue = 100;
     for (int x = 1; x <= 3; ++x)
         d.cell(x, 0).ReturnTrackValue = 50;
-    d.raster.FindShadeRange(d.world(), d.reg());
-    d.raster.RedrawAllCells(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
+    d.raster.RedrawAllCells(d.world());
     const uint32_t before = d.pixelOf(1, 0);
     ASSERT_EQ(before, ShadePixel(ShadeOf(50, 100, 0)));
 
@@ -344,8 +344,8 @@ TEST(WorldRaster, TrackViewsRedrawCellsWhoseTrackMovedByMoreThanOne)
     d.cell(1, 0).TrackValue = 1.0;
     d.cell(2, 0).TrackValue = 1.01;
     d.cell(3, 0).TrackValue = -1.5;
-    d.raster.FindShadeRange(d.world(), d.reg());
-    d.raster.RepaintCells(d.world(), d.reg());
+    d.raster.FindShadeRange(d.world());
+    d.raster.RepaintCells(d.world());
     const uint32_t after = ShadePixel(ShadeOf(50, 60, 0));
     EXPECT_EQ(hex(d.pixelOf(1, 0)), hex(before));
     EXPECT_EQ(d.world().Cells.look(1, 0).LastDrawnValue, 0.0);
@@ -533,14 +533,14 @@ TEST(WorldRaster, WithoutLayersEveryCallIsSafe)
     sim.Create(); // built with no painter: the raster never saw this world
     sim.Step();
     const auto everything = [&] {
-        raster.FindShadeRange(sim.world, sim.Register);
+        raster.FindShadeRange(sim.worldForTest());
         raster.ClearAgentLayer();
-        raster.RepaintCells(sim.world, sim.Register);
-        raster.RedrawAllCells(sim.world, sim.Register);
-        raster.DrawAgents(sim.world);
-        raster.DrawCell(sim.world, 5, 5, ShadeSource::Track, false);
-        raster.DrawCell(sim.world, -1, 500, ShadeSource::Track, false);
-        raster.DrawCellIfChanged(sim.world, 5, 5, ShadeSource::Potential, true);
+        raster.RepaintCells(sim.worldForTest());
+        raster.RedrawAllCells(sim.worldForTest());
+        raster.DrawAgents(sim.world());
+        raster.DrawCell(sim.worldForTest(), 5, 5, ShadeSource::Track, false);
+        raster.DrawCell(sim.worldForTest(), -1, 500, ShadeSource::Track, false);
+        raster.DrawCellIfChanged(sim.worldForTest(), 5, 5, ShadeSource::Potential, true);
         EXPECT_EQ(raster.CellLayer().width, 0);
         EXPECT_TRUE(raster.AgentLayer().pixels.empty());
         EXPECT_TRUE(raster.Compose().empty());
@@ -568,8 +568,8 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     WorldRaster raster;
     PlainPainter plain;
     Simulation fast(nullptr, 23), slow(nullptr, 23);
-    fast.world.Kernels = kernels;
-    slow.world.Kernels = kernels;
+    fast.setKernels(kernels);
+    slow.setKernels(kernels);
     fast.setPainter(&raster);
     slow.setPainter(&plain);
     const auto both = [&](const auto& action) {
@@ -577,9 +577,9 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
         action(slow);
     };
     both([&](Simulation& s) {
-        s.Register.setText(Ctl::Edit_size, cellSize);
-        s.Register.setText(Ctl::E_crAgs, "6");
-        s.Register.setChecked(Ctl::CB_migrate, true);
+        s.controls().setText(Ctl::Edit_size, cellSize);
+        s.controls().setText(Ctl::E_crAgs, "6");
+        s.controls().setChecked(Ctl::CB_migrate, true);
         s.Create();
     });
 
@@ -591,9 +591,9 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
         }
         ASSERT_EQ(raster.ShadeRangeMax(), plain.rangeMax) << where;
         ASSERT_EQ(raster.ShadeRangeMin(), plain.rangeMin) << where;
-        for (size_t i = 0; i < fast.world.Cells.size(); ++i) {
-            const TCellLook& a = fast.world.Cells.looks()[i];
-            const TCellLook& b = slow.world.Cells.looks()[i];
+        for (size_t i = 0; i < fast.world().Cells.size(); ++i) {
+            const TCellLook& a = fast.world().Cells.looks()[i];
+            const TCellLook& b = slow.world().Cells.looks()[i];
             ASSERT_EQ(a.Shade, b.Shade) << where << ", cell " << i;
             ASSERT_EQ(std::bit_cast<uint64_t>(a.LastDrawnValue), std::bit_cast<uint64_t>(b.LastDrawnValue))
                 << where << ", cell " << i;
@@ -605,10 +605,10 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     const auto steps = [&](int n, const std::string& view) {
         for (int i = 0; i < n && !HasFatalFailure(); ++i) {
             both([](Simulation& s) { s.Step(); });
-            expectSame(view + ", step " + std::to_string(fast.StepCount));
+            expectSame(view + ", step " + std::to_string(fast.stepCount()));
         }
     };
-    const auto set = [&](Ctl box, bool on) { both([&](Simulation& s) { s.Register.setChecked(box, on); }); };
+    const auto set = [&](Ctl box, bool on) { both([&](Simulation& s) { s.controls().setChecked(box, on); }); };
     const auto paint = [&](MouseButton button, bool ctrl, int x, int y) {
         both([&](Simulation& s) {
             s.MouseDown(button, ctrl);
@@ -641,7 +641,7 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     paint(MouseButton::Right, false, 120, 200);
     steps(3, "tracks view, erased");
     set(Ctl::CB_potField, true);
-    both([](Simulation& s) { s.Register.setItemIndex(Ctl::CB_FieldNr, 2); });
+    both([](Simulation& s) { s.controls().setItemIndex(Ctl::CB_FieldNr, 2); });
     steps(8, "field 3 view");
     set(Ctl::CB_showOrig, true);
     steps(8, "field 3 view, no tracks");
@@ -661,7 +661,7 @@ TEST_P(RasterAgainstPlain, SamePixelsInEveryViewAndStep)
     both([](Simulation& s) { ASSERT_TRUE(s.NewSetup()); });
     expectSame("new setup");
     steps(5, "default view, new world");
-    EXPECT_EQ(fast.StepCount, 5);
+    EXPECT_EQ(fast.stepCount(), 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(CellSizes, RasterAgainstPlain,

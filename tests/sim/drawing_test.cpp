@@ -38,7 +38,7 @@ TEST(Drawing, SetupDrawsFreshLayersThenTheDestinations)
     ASSERT_TRUE(p.sim.NewSetup());
     EXPECT_EQ(p.painter.folded(), (Calls{"FreeLayers", "CreateLayers", "FindShadeRange", "RepaintCells", "DrawCell x90"}));
     for (const RecordingPainter::Cell& c : p.painter.cells) {
-        EXPECT_EQ(p.sim.world.Cells.at(c.x, c.y).LandUse, Destination);
+        EXPECT_EQ(p.sim.world().Cells.at(c.x, c.y).LandUse, Destination);
         EXPECT_EQ(c.source, ShadeSource::Track);
     }
 }
@@ -46,9 +46,9 @@ TEST(Drawing, SetupDrawsFreshLayersThenTheDestinations)
 TEST(Drawing, AStepDrawsGrowthThenThePictureThenMigrations)
 {
     Painted p;
-    p.sim.Register.setChecked(Ctl::cb_noDesti, true);
-    p.sim.Register.setChecked(Ctl::CB_migrate, true);
-    p.sim.Register.setText(Ctl::E_migTh, "0"); // every agent on an empty cell moves its home
+    p.sim.controls().setChecked(Ctl::cb_noDesti, true);
+    p.sim.controls().setChecked(Ctl::CB_migrate, true);
+    p.sim.controls().setText(Ctl::E_migTh, "0"); // every agent on an empty cell moves its home
     p.painter.clear();
     p.sim.Step();
     const Calls calls = p.painter.folded();
@@ -63,8 +63,8 @@ TEST(Drawing, AStepDrawsGrowthThenThePictureThenMigrations)
         EXPECT_TRUE(c.hideLandUse); // "show no destinations" reaches every drawing
 
     p.painter.clear();
-    p.sim.Register.setChecked(Ctl::CB_showAg, true);
-    p.sim.Register.setChecked(Ctl::CB_migrate, false);
+    p.sim.controls().setChecked(Ctl::CB_showAg, true);
+    p.sim.controls().setChecked(Ctl::CB_migrate, false);
     p.painter.clear();
     p.sim.Step();
     EXPECT_EQ(p.painter.folded(),
@@ -74,29 +74,29 @@ TEST(Drawing, AStepDrawsGrowthThenThePictureThenMigrations)
 TEST(Drawing, DisplayOptionsRedrawAtOnceAndAllBlackOnlyMarksTheCells)
 {
     Painted p;
-    p.sim.Register.setChecked(Ctl::CB_showAB, false);
+    p.sim.controls().setChecked(Ctl::CB_showAB, false);
     EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "RedrawAllCells"}));
     p.painter.clear();
     for (Ctl box : {Ctl::CB_showOrig, Ctl::cb_noDesti, Ctl::CB_potField}) {
-        p.sim.Register.setChecked(box, !p.sim.Register.checked(box));
+        p.sim.controls().setChecked(box, !p.sim.controls().checked(box));
         EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "RedrawAllCells"})) << controlDef(box).name;
         p.painter.clear();
     }
-    p.sim.Register.setChecked(Ctl::CB_noTracks, true);
+    p.sim.controls().setChecked(Ctl::CB_noTracks, true);
     EXPECT_EQ(p.painter.folded(), (Calls{"RedrawAllCells"}));
     p.painter.clear();
 
     // No handlers: the next step or a click shows the change.
-    p.sim.Register.setItemIndex(Ctl::CB_FieldNr, 2);
-    p.sim.Register.setChecked(Ctl::CB_showAg, true);
+    p.sim.controls().setItemIndex(Ctl::CB_FieldNr, 2);
+    p.sim.controls().setChecked(Ctl::CB_showAg, true);
     EXPECT_TRUE(p.painter.calls.empty());
 
-    p.sim.Register.setChecked(Ctl::Cb_allBlack, true);
+    p.sim.controls().setChecked(Ctl::Cb_allBlack, true);
     EXPECT_TRUE(p.painter.calls.empty());
-    const World& w = p.sim.world;
+    const World& w = p.sim.world();
     for (size_t i = 0; i < w.Cells.size(); ++i)
         ASSERT_TRUE(w.Cells.looks()[i].AllBlack) << i;
-    p.sim.Register.setChecked(Ctl::Cb_allBlack, false);
+    p.sim.controls().setChecked(Ctl::Cb_allBlack, false);
     EXPECT_FALSE(w.Cells.look(7, 9).AllBlack);
 }
 
@@ -106,8 +106,8 @@ TEST(Drawing, RepaintAllFollowsTheDisplayOptions)
     p.sim.RepaintAll();
     EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "ClearAgentLayer", "RedrawAllCells"}));
     p.painter.clear();
-    p.sim.Register.setChecked(Ctl::CB_showAg, true);
-    p.sim.Register.setChecked(Ctl::CB_noTracks, true);
+    p.sim.controls().setChecked(Ctl::CB_showAg, true);
+    p.sim.controls().setChecked(Ctl::CB_noTracks, true);
     p.painter.clear();
     p.sim.RepaintAll();
     EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "ClearAgentLayer", "DrawAgents", "RepaintCells"}));
@@ -117,7 +117,10 @@ TEST(Drawing, AStepHandsThePainterTheRescaleSurveyOfTheCellsAsGrowthLeftThem)
 {
     Painted p;
     for (int word = 0; word <= ReturnTrackWord; ++word) {
-        p.painter.shadeWord = word;
+        // The view whose shaded value is this word.
+        p.sim.controls().setChecked(Ctl::CB_showAB, word == ReturnTrackWord);
+        p.sim.controls().setChecked(Ctl::CB_potField, word < TrackWord);
+        p.sim.controls().setItemIndex(Ctl::CB_FieldNr, word < TrackWord ? word : 0);
         p.painter.clear();
         p.sim.Step();
         const Calls calls = p.painter.folded();
@@ -127,12 +130,12 @@ TEST(Drawing, AStepHandsThePainterTheRescaleSurveyOfTheCellsAsGrowthLeftThem)
         ASSERT_EQ(p.painter.surveys.size(), 1u);
         const RecordingPainter::Survey& s = p.painter.surveys[0];
         EXPECT_EQ(s.word, word);
-        EXPECT_EQ(s.cellCount, p.sim.world.Cells.size());
+        EXPECT_EQ(s.cellCount, p.sim.world().Cells.size());
         EXPECT_TRUE(s.sameAsScan) << "word " << word;
         // The survey is of the cells after the growth: every cell the growth
         // took is listed as not empty.
         for (const RecordingPainter::Cell& c : p.painter.cells) {
-            const uint32_t i = uint32_t(c.y * p.sim.world.Cells.countX() + c.x);
+            const uint32_t i = uint32_t(c.y * p.sim.world().Cells.countX() + c.x);
             EXPECT_TRUE(std::binary_search(s.occupied.begin(), s.occupied.end(), i)) << c.x << ", " << c.y;
         }
     }
@@ -140,7 +143,7 @@ TEST(Drawing, AStepHandsThePainterTheRescaleSurveyOfTheCellsAsGrowthLeftThem)
     p.painter.clear();
     p.sim.RepaintAll();
     ASSERT_TRUE(p.sim.NewSetup());
-    p.sim.Register.setChecked(Ctl::CB_showAB, false);
+    p.sim.controls().setChecked(Ctl::CB_showAB, false);
     EXPECT_EQ(std::count(p.painter.calls.begin(), p.painter.calls.end(), "FindShadeRange"), 3);
     EXPECT_TRUE(p.painter.surveys.empty());
 }

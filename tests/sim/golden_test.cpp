@@ -63,23 +63,23 @@ struct RunResult {
 RunResult runGolden(const GoldenRun& run, GridKernels kernels)
 {
     Simulation sim(nullptr, run.seed);
-    sim.world.Kernels = kernels;
+    sim.setKernels(kernels);
     sim.Create();
     for (const std::string& setting : run.settings)
-        sim.Register.assign(setting);
+        sim.controls().assign(setting);
     EXPECT_TRUE(sim.NewSetup());
 
     RunResult r;
     r.stats.push_back("step,agents,successful,travel_time,migrated,returning");
     for (int i = 0; i < run.steps; ++i) {
         sim.Step();
-        const RunStatistics s = ComputeRunStatistics(sim.world.Agents);
-        r.stats.push_back(IntToStr(sim.StepCount) + "," + IntToStr(int64_t(sim.world.Agents.size())) + ","
+        const RunStatistics s = ComputeRunStatistics(sim.world().Agents);
+        r.stats.push_back(IntToStr(sim.stepCount()) + "," + IntToStr(int64_t(sim.world().Agents.size())) + ","
                           + IntToStr(s.Successful) + "," + IntToStr(s.TravelTime) + "," + IntToStr(s.Migrated)
                           + "," + IntToStr(s.Returning));
     }
     r.rankSize.push_back("time,intercept_K,correlation_r,slope,avg_diff");
-    for (const RankSizeRow& row : sim.RankSize.Measures)
+    for (const RankSizeRow& row : sim.rankSize().Measures)
         r.rankSize.push_back(IntToStr(row.Time) + "," + recorded(row.K) + "," + recorded(row.Correlation) + ","
                              + recorded(row.Slope) + "," + recorded(row.AvgDiff));
     return r;

@@ -22,21 +22,21 @@ struct RecordedRun {
 RecordedRun runWith(GridKernels kernels, const std::vector<std::string>& assignments, int steps)
 {
     Simulation sim(nullptr, 21);
-    sim.world.Kernels = kernels;
+    sim.setKernels(kernels);
     sim.Create();
     for (const std::string& a : assignments)
-        sim.Register.assign(a);
+        sim.controls().assign(a);
     EXPECT_TRUE(sim.NewSetup());
     for (int i = 0; i < steps; ++i)
         sim.Step();
     RecordedRun run;
-    for (const Series* s : {sim.Stats.SuccessfulSeries, sim.Stats.MaxMarkSeries, sim.Stats.TravelTimeSeries,
-                            sim.Stats.MigratedSeries, sim.Stats.ReturningSeries}) {
+    for (const Series* s : {sim.stats().SuccessfulSeries, sim.stats().MaxMarkSeries, sim.stats().TravelTimeSeries,
+                            sim.stats().MigratedSeries, sim.stats().ReturningSeries}) {
         run.series.push_back(s->XValues());
         run.series.push_back(s->YValues());
     }
-    run.rankSize = sim.RankSize.Measures;
-    run.world = sim.world;
+    run.rankSize = sim.rankSize().Measures;
+    run.world = sim.world();
     return run;
 }
 

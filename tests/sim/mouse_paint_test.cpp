@@ -18,15 +18,15 @@ struct Panel {
     Simulation sim{nullptr, 5};
     explicit Panel(const char* cellSize = "2")
     {
-        sim.Register.setText(Ctl::Edit_size, cellSize);
+        sim.controls().setText(Ctl::Edit_size, cellSize);
         sim.setPainter(&painter);
         sim.Create();
         // A clean world: no destinations in the way.
-        for (size_t i = 0; i < sim.world.Cells.size(); ++i)
-            sim.world.Cells.data()[i].LandUse = Empty;
+        for (size_t i = 0; i < sim.world().Cells.size(); ++i)
+            sim.worldForTest().Cells.data()[i].LandUse = Empty;
         painter.clear();
     }
-    int32_t landUse(int x, int y) const { return sim.world.Cells.at(x, y).LandUse; }
+    int32_t landUse(int x, int y) const { return sim.world().Cells.at(x, y).LandUse; }
     void drag(MouseButton button, bool ctrl, int x, int y)
     {
         sim.MouseDown(button, ctrl);
@@ -46,7 +46,7 @@ TEST(MousePaint, ClickWithoutMovingPaintsNothing)
         p.sim.MouseDown(MouseButton::Right, ctrl);
         p.sim.MouseUp();
     }
-    EXPECT_EQ(countLandUse(p.sim.world, Empty), 202 * 202);
+    EXPECT_EQ(countLandUse(p.sim.world(), Empty), 202 * 202);
     p.sim.MouseMove(50, 50); // no button down
     EXPECT_TRUE(p.painter.calls.empty());
 }
@@ -56,7 +56,7 @@ TEST(MousePaint, LeftDragPaintsWrappedBarrierBlocks)
     Panel p;
     // x = 1 is column 0 (0.5 to the even 0), y = 50 is row 25.
     p.drag(MouseButton::Left, false, 1, 50);
-    EXPECT_EQ(countLandUse(p.sim.world, Barrier), 9);
+    EXPECT_EQ(countLandUse(p.sim.world(), Barrier), 9);
     for (int x : {201, 0, 1})
         for (int y : {24, 25, 26})
             EXPECT_EQ(p.landUse(x, y), Barrier) << x << "," << y;
@@ -77,14 +77,14 @@ TEST(MousePaint, CtrlAtThePressPaintsSingleHomesAndRightDragEmpties)
     p.sim.MouseMove(20, 20);
     p.sim.MouseMove(24, 20); // every move paints, no line between
     p.sim.MouseUp();
-    EXPECT_EQ(countLandUse(p.sim.world, Residential), 2);
+    EXPECT_EQ(countLandUse(p.sim.world(), Residential), 2);
     EXPECT_EQ(p.landUse(10, 10), Residential);
     EXPECT_EQ(p.landUse(12, 10), Residential);
 
-    p.sim.world.Cells.at(10, 10).Potential[0] = 3;
+    p.sim.worldForTest().Cells.at(10, 10).Potential[0] = 3;
     p.drag(MouseButton::Right, false, 20, 20);
     EXPECT_EQ(p.landUse(10, 10), Empty);
-    EXPECT_EQ(p.sim.world.Cells.at(10, 10).Potential[0], 3.0); // painting changes only the land use
+    EXPECT_EQ(p.sim.world().Cells.at(10, 10).Potential[0], 3.0); // painting changes only the land use
     // Ctrl with the right button still empties.
     p.drag(MouseButton::Right, true, 24, 20);
     EXPECT_EQ(p.landUse(12, 10), Empty);

@@ -18,7 +18,7 @@ struct Fixture {
         sim.setClock([this] { return now; });
         sim.Create();
         // Keep the world small and quiet so the step tests run quickly.
-        sim.Register.setText(Ctl::Edit_size, "10");
+        sim.controls().setText(Ctl::Edit_size, "10");
         sim.NewSetup();
     }
 };
@@ -28,21 +28,21 @@ struct Fixture {
 TEST(Step, StopsTheTimerOnlyWhenTheCountEqualsTheStopStep)
 {
     Fixture f;
-    f.sim.Register.setText(Ctl::E_stop, "5");
+    f.sim.controls().setText(Ctl::E_stop, "5");
     for (int i = 0; i < 4; ++i)
         f.sim.Step();
     EXPECT_EQ(f.host.timerStops, 0);
     f.sim.Step();
     EXPECT_EQ(f.host.timerStops, 1);
-    EXPECT_EQ(f.sim.Register.text(Ctl::lbl_Steps), "5");
+    EXPECT_EQ(f.sim.controls().text(Ctl::lbl_Steps), "5");
     // Past the stop step the run goes on and never stops again by itself.
     for (int i = 0; i < 5; ++i)
         f.sim.Step();
     EXPECT_EQ(f.host.timerStops, 1);
-    EXPECT_EQ(f.sim.StepCount, 10);
+    EXPECT_EQ(f.sim.stepCount(), 10);
 
     // A stop step below the count never stops the run.
-    f.sim.Register.setText(Ctl::E_stop, "3");
+    f.sim.controls().setText(Ctl::E_stop, "3");
     f.sim.Step();
     EXPECT_EQ(f.host.timerStops, 1);
 }
@@ -52,15 +52,15 @@ TEST(Step, RankSizeCadenceSurvivesANewSetup)
     Fixture f;
     for (int i = 0; i < 150; ++i)
         f.sim.Step();
-    EXPECT_EQ(f.sim.RankSizeCounter, 50);
+    EXPECT_EQ(f.sim.rankSizeCounter(), 50);
     ASSERT_TRUE(f.sim.NewSetup());
-    EXPECT_EQ(f.sim.StepCount, 0);
-    EXPECT_EQ(f.sim.RankSizeCounter, 50);
+    EXPECT_EQ(f.sim.stepCount(), 0);
+    EXPECT_EQ(f.sim.rankSizeCounter(), 50);
     for (int i = 0; i < 49; ++i)
         f.sim.Step();
-    EXPECT_EQ(f.sim.RankSizeCounter, 99);
+    EXPECT_EQ(f.sim.rankSizeCounter(), 99);
     f.sim.Step();
-    EXPECT_EQ(f.sim.RankSizeCounter, 0);
+    EXPECT_EQ(f.sim.rankSizeCounter(), 0);
 }
 
 TEST(Step, FrameRateCaptionOncePerSecond)
@@ -89,7 +89,11 @@ TEST(Step, FrameRateCaptionOncePerSecond)
 TEST(Step, FrameRateCountsAcrossTheTickCounterWrap)
 {
     Fixture f;
-    f.sim.LastTick = 0xFFFFFF00u;
+    // A caption written just before the counter wraps.
+    f.now = 0xFFFFFF00u;
+    f.sim.Step();
+    ASSERT_EQ(f.sim.lastTick(), 0xFFFFFF00u);
+    f.host.caption.clear();
     f.now = 0xFFFFFF00u + 500;
     f.sim.Step();
     EXPECT_EQ(f.host.caption, "");
@@ -101,12 +105,12 @@ TEST(Step, FrameRateCountsAcrossTheTickCounterWrap)
 TEST(Step, BadTextEndsTheStepAtThatPhase)
 {
     Fixture f;
-    f.sim.Register.setText(Ctl::Edit_anzAg, "many");
+    f.sim.controls().setText(Ctl::Edit_anzAg, "many");
     f.sim.Step();
     ASSERT_EQ(f.host.messages.size(), 1u);
     EXPECT_EQ(f.host.messages[0], "'many' is not a valid integer value");
-    EXPECT_EQ(f.sim.StepCount, 0);
-    f.sim.Register.setText(Ctl::Edit_anzAg, "10");
+    EXPECT_EQ(f.sim.stepCount(), 0);
+    f.sim.controls().setText(Ctl::Edit_anzAg, "10");
     f.sim.Step();
-    EXPECT_EQ(f.sim.StepCount, 1);
+    EXPECT_EQ(f.sim.stepCount(), 1);
 }

@@ -36,9 +36,9 @@ struct Sweep {
     {
         sim.setPainter(&raster);
         sim.Create();
-        sim.Register.assign("Edit_size=10");
+        sim.controls().assign("Edit_size=10");
         for (const char* setting : settings)
-            sim.Register.assign(setting);
+            sim.controls().assign(setting);
         EXPECT_TRUE(sim.NewSetup());
     }
     // Steps while the timer runs, as the window's timer would.
@@ -51,7 +51,7 @@ struct Sweep {
         }
         return steps;
     }
-    std::string grid(int col, int row) const { return sim.Register.gridText(col, row); }
+    std::string grid(int col, int row) const { return sim.controls().gridText(col, row); }
 };
 
 // "V1_0,35__-0,72__0,1_": the land use's number and three weights.
@@ -64,7 +64,7 @@ TEST(Sweeps, AnalysisOneMakesTheRunsPlusTwoAndPicturesEachOne)
     Sweep s({"CB_actAna1=1", "UpD_runs=1", "E_toSteps=3"});
     s.sim.StartStop();
     ASSERT_TRUE(s.host.timerRunning());
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_stop), "3"); // the run length
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_stop), "3"); // the run length
     const int steps = s.runUntilStopped();
     EXPECT_FALSE(s.host.timerRunning());
     EXPECT_EQ(steps, 9); // 3 runs of 3 steps
@@ -102,39 +102,39 @@ TEST(Sweeps, AnalysisOneWritesTheDrawnWeightsAndTheStem)
                 stem += '_';
             }
         }
-        EXPECT_EQ(all.sim.Register.text(Ctl::E_pName), stem + "pic_");
-        EXPECT_EQ(all.sim.WeightTable.WPopPop, StrToFloat(all.grid(2, 1))); // read after the restart
+        EXPECT_EQ(all.sim.controls().text(Ctl::E_pName), stem + "pic_");
+        EXPECT_EQ(all.sim.weightTable().WPopPop, StrToFloat(all.grid(2, 1))); // read after the restart
     }
 
     // One drawn, and none: the other rows keep their texts.
     Sweep one({"CB_actAna1=1", "CB_pop=0", "CB_indu=0"});
     one.sim.StartStop();
-    EXPECT_TRUE(std::regex_match(one.sim.Register.text(Ctl::E_pName), std::regex("V2(" + Weights + "){3}pic_")))
-        << one.sim.Register.text(Ctl::E_pName);
+    EXPECT_TRUE(std::regex_match(one.sim.controls().text(Ctl::E_pName), std::regex("V2(" + Weights + "){3}pic_")))
+        << one.sim.controls().text(Ctl::E_pName);
     EXPECT_EQ(one.grid(2, 1), "1,0");
     EXPECT_EQ(one.grid(4, 3), "1,0");
     Sweep none({"CB_actAna1=1", "CB_pop=0", "CB_serv=0", "CB_indu=0"});
     none.sim.StartStop();
-    EXPECT_EQ(none.sim.Register.text(Ctl::E_pName), "pic_");
+    EXPECT_EQ(none.sim.controls().text(Ctl::E_pName), "pic_");
 
     // A range of one value: the drawn weight equals both ends.
     Sweep edge({"CB_actAna1=1", "E_valFrom=0,5", "E_valTo=0,5"});
     edge.sim.StartStop();
-    EXPECT_EQ(edge.sim.Register.text(Ctl::E_pName), "V1_0,5__0,5__0,5_V2_0,5__0,5__0,5_V3_0,5__0,5__0,5_pic_");
+    EXPECT_EQ(edge.sim.controls().text(Ctl::E_pName), "V1_0,5__0,5__0,5_V2_0,5__0,5__0,5_V3_0,5__0,5__0,5_pic_");
 }
 
 TEST(Sweeps, SetToNullZeroesTheCountsAndStillDrawsTheWeights)
 {
     Sweep s({"CB_actAna1=1", "CB_popNull=1", "CB_serv=0", "CB_servNull=1"});
     s.sim.StartStop();
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_crAgs), "0");
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_crServ), "0");
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_crIndu), "1");
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_crAgs), "0");
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_crServ), "0");
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_crIndu), "1");
     EXPECT_NE(s.grid(2, 1), "0,0"); // drawn over the zeros
     for (int col = 2; col <= 4; ++col)
         EXPECT_EQ(s.grid(col, 2), "0,0"); // not drawn: stays zero
     s.runUntilStopped(5);
-    EXPECT_TRUE(s.sim.world.Agents.empty()); // a count of 0 never grows
+    EXPECT_TRUE(s.sim.world().Agents.empty()); // a count of 0 never grows
 }
 
 TEST(Sweeps, AnalysisTwoStepsTheNoiseAndSavesEveryRun)
@@ -142,7 +142,7 @@ TEST(Sweeps, AnalysisTwoStepsTheNoiseAndSavesEveryRun)
     Sweep s({"CB_actAna2=1", "E_toSteps2=2"});
     s.sim.StartStop();
     EXPECT_EQ(s.grid(5, 1), "0");
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_stop), "2");
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_stop), "2");
     const int steps = s.runUntilStopped();
     EXPECT_EQ(steps, 26); // 13 runs at noise 0 to 12
     std::set<std::string> pictures, data;
@@ -155,8 +155,8 @@ TEST(Sweeps, AnalysisTwoStepsTheNoiseAndSavesEveryRun)
     EXPECT_EQ(namesIn(s.folder / "pictures"), pictures);
     EXPECT_EQ(namesIn(s.folder / "data"), data);
     EXPECT_EQ(s.grid(5, 1), "12");
-    EXPECT_EQ(s.sim.Sweeps.NoiseValue, 13.0);
-    EXPECT_EQ(s.sim.Register.text(Ctl::E_pName), "1_12_pic_");
+    EXPECT_EQ(s.sim.sweeps().NoiseValue, 13.0);
+    EXPECT_EQ(s.sim.controls().text(Ctl::E_pName), "1_12_pic_");
     ASSERT_GE(s.host.progress.size(), 4u);
     EXPECT_EQ(s.host.progress[0], "analysis 2: run 1 of 13, noise 0");
     EXPECT_TRUE(std::regex_match(s.host.progress[3], std::regex("analysis 2: run 4 of 13, noise 3, about \\d+:\\d\\d left")))
@@ -206,17 +206,17 @@ TEST(Sweeps, PressingStartStopDuringASweepStartsItAgain)
     EXPECT_EQ(s.grid(5, 1), "1"); // the second run
     s.sim.StartStop();           // pauses, and starts the sweep anew
     EXPECT_FALSE(s.host.timerRunning());
-    EXPECT_EQ(s.sim.StepCount, 0);
+    EXPECT_EQ(s.sim.stepCount(), 0);
     EXPECT_EQ(s.grid(5, 1), "0");
-    EXPECT_EQ(s.sim.Sweeps.NoiseValue, 0.0);
+    EXPECT_EQ(s.sim.sweeps().NoiseValue, 0.0);
 
     // Ticking the box during a run switches its check on at once.
     Sweep late({"E_toSteps=2", "UpD_runs=1"});
     late.sim.StartStop();
-    late.sim.Register.setChecked(Ctl::CB_actAna1, true);
+    late.sim.controls().setChecked(Ctl::CB_actAna1, true);
     late.sim.Step();
     late.sim.Step();
-    EXPECT_EQ(late.sim.StepCount, 0); // restarted by analysis 1's check
+    EXPECT_EQ(late.sim.stepCount(), 0); // restarted by analysis 1's check
     EXPECT_EQ(namesIn(late.folder / "pictures"), (std::set<std::string>{"001_pic_1.jpg"}));
 }
 
@@ -224,7 +224,7 @@ TEST(Sweeps, FailuresEndTheOperationAndNeverLeaveAWorldThatCannotStep)
 {
     // A bad number at the start: its message, the timer as it was.
     Sweep bad({"CB_actAna1=1"});
-    bad.sim.Register.setText(Ctl::E_valFrom, "x");
+    bad.sim.controls().setText(Ctl::E_valFrom, "x");
     bad.sim.StartStop();
     EXPECT_EQ(bad.host.messages, std::vector<std::string>{"'x' is not a valid floating point value"});
     EXPECT_FALSE(bad.host.timerRunning());
@@ -240,19 +240,19 @@ TEST(Sweeps, FailuresEndTheOperationAndNeverLeaveAWorldThatCannotStep)
     EXPECT_FALSE(unwritable.host.timerRunning());
     ASSERT_EQ(unwritable.host.messages.size(), 1u);
     EXPECT_EQ(unwritable.host.messages[0].rfind("Cannot create folder \"", 0), 0u) << unwritable.host.messages[0];
-    EXPECT_EQ(unwritable.sim.StepCount, 2);
+    EXPECT_EQ(unwritable.sim.stepCount(), 2);
 
     // A restart that cannot build its world stops the run.
     Sweep restart({"CB_actAna2=1", "E_toSteps2=2"});
     restart.sim.StartStop();
-    restart.sim.Register.setText(Ctl::Edit_size, "");
+    restart.sim.controls().setText(Ctl::Edit_size, "");
     restart.runUntilStopped();
     EXPECT_FALSE(restart.host.timerRunning());
     EXPECT_FALSE(restart.sim.HasWorld());
     restart.sim.Step(); // says why and does nothing
     EXPECT_NE(restart.host.messages.back().find("no world to step"), std::string::npos);
-    restart.sim.Register.setText(Ctl::Edit_size, "10");
+    restart.sim.controls().setText(Ctl::Edit_size, "10");
     ASSERT_TRUE(restart.sim.NewSetup());
     restart.sim.Step();
-    EXPECT_EQ(restart.sim.StepCount, 1);
+    EXPECT_EQ(restart.sim.stepCount(), 1);
 }

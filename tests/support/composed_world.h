@@ -20,7 +20,7 @@ inline std::vector<uint32_t> ComposedWorld(uint64_t seed, int steps, const std::
     sim.setPainter(&raster);
     sim.Create();
     for (const std::string& s : sets)
-        sim.Register.assign(s);
+        sim.controls().assign(s);
     EXPECT_TRUE(sim.NewSetup());
     for (int i = 0; i < steps; ++i)
         sim.Step();

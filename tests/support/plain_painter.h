@@ -26,17 +26,12 @@ public:
     }
     void FreeLayers() override {}
 
-    int ShadeWord(const ParamRegister& reg) const override
-    {
-        return reg.checked(Ctl::CB_potField) ? reg.itemIndex(Ctl::CB_FieldNr)
-               : reg.checked(Ctl::CB_showAB) ? ReturnTrackWord
-                                             : TrackWord;
-    }
+    void setDisplayOptions(const DisplayOptions& options) override { view = options; }
     // Scans, whatever survey it is handed.
     using WorldPainter::FindShadeRange;
-    void FindShadeRange(World& world, const ParamRegister& reg) override
+    void FindShadeRange(World& world) override
     {
-        const int item = reg.itemIndex(Ctl::CB_FieldNr);
+        const int item = view.field;
         rangeMax = 0.1L;
         rangeMin = 99999999999.0L;
         for (size_t i = 0; i < world.Cells.size(); ++i) {
@@ -44,9 +39,9 @@ public:
             const TCell& cell = world.Cells.data()[i];
             if (cell.LandUse != Empty)
                 continue;
-            const long double v = reg.checked(Ctl::CB_potField) ? cell.Potential[item]
-                                  : reg.checked(Ctl::CB_showAB) ? cell.ReturnTrackValue
-                                                                : cell.TrackValue;
+            const long double v = view.potField ? cell.Potential[item]
+                                  : view.showAB ? cell.ReturnTrackValue
+                                                : cell.TrackValue;
             if (v > rangeMax)
                 rangeMax = v;
             if (v < rangeMin)
@@ -85,17 +80,17 @@ public:
         look.LastDrawnValue = cell.TrackValue;
     }
 
-    void RedrawAllCells(World& world, const ParamRegister& reg) override { drawEach(world, reg, true); }
+    void RedrawAllCells(World& world) override { drawEach(world, true); }
 
-    void RepaintCells(World& world, const ParamRegister& reg) override
+    void RepaintCells(World& world) override
     {
-        if (reg.checked(Ctl::CB_noTracks) || reg.checked(Ctl::CB_showOrig))
+        if (view.noTracks || view.showOrig)
             std::fill(cellPixels.begin(), cellPixels.end(), 0xFFFFFFFF);
-        if (reg.checked(Ctl::CB_noTracks))
+        if (view.noTracks)
             return;
-        if (reg.checked(Ctl::CB_potField))
-            RedrawAllCells(world, reg);
-        drawEach(world, reg, false);
+        if (view.potField)
+            RedrawAllCells(world);
+        drawEach(world, false);
     }
 
     void ClearAgentLayer() override { std::fill(agentPixels.begin(), agentPixels.end(), 0); }
@@ -121,23 +116,24 @@ public:
     std::vector<int32_t> shownField;
     long double rangeMax = 0;
     long double rangeMin = 0;
+    DisplayOptions view;
 
 private:
     // Every cell, row by row, with the range copied in first: all of them
     // (RedrawAllCells), or as the repaint's last pass draws them.
-    void drawEach(World& world, const ParamRegister& reg, bool all)
+    void drawEach(World& world, bool all)
     {
-        const ShadeSource source = reg.checked(Ctl::CB_potField) ? ShadeSource::Potential
-                                   : reg.checked(Ctl::CB_showAB) ? ShadeSource::ReturnTrack
-                                                                 : ShadeSource::Track;
-        const bool hide = reg.checked(Ctl::cb_noDesti);
+        const ShadeSource source = view.potField ? ShadeSource::Potential
+                                   : view.showAB ? ShadeSource::ReturnTrack
+                                                 : ShadeSource::Track;
+        const bool hide = view.hideLandUse;
         for (int y = 0; y < world.Cells.countY(); ++y) {
             for (int x = 0; x < world.Cells.countX(); ++x) {
                 const size_t i = size_t(y) * size_t(world.Cells.countX()) + size_t(x);
                 shadeMax[i] = rangeMax;
                 shadeMin[i] = rangeMin;
                 bool draw = all;
-                if (!all && reg.checked(Ctl::CB_showOrig))
+                if (!all && view.showOrig)
                     draw = world.Cells.at(x, y).LandUse != Empty;
                 else if (!all)
                     draw = std::fabs(world.Cells.at(x, y).TrackValue - world.Cells.look(x, y).LastDrawnValue) > 1.0;

@@ -14,11 +14,12 @@ class RecordingPainter : public WorldPainter {
 public:
     void CreateLayers(const World&) override { calls.push_back("CreateLayers"); }
     void FreeLayers() override { calls.push_back("FreeLayers"); }
-    int ShadeWord(const ParamRegister&) const override { return shadeWord; }
-    void FindShadeRange(World&, const ParamRegister&) override { calls.push_back("FindShadeRange"); }
+    // Not a drawing call: kept apart from the calls.
+    void setDisplayOptions(const DisplayOptions& options) override { given.push_back(options); }
+    void FindShadeRange(World&) override { calls.push_back("FindShadeRange"); }
     // Also notes the survey it was handed next to a scan of the cells as
     // they are at the call.
-    void FindShadeRange(World& world, const ParamRegister&, const EmptyCellSurvey& emptyCells) override
+    void FindShadeRange(World& world, const EmptyCellSurvey& emptyCells) override
     {
         calls.push_back("FindShadeRange");
         surveys.push_back({emptyCells.word(), emptyCells.cellCount(), SameAsScan(emptyCells,
@@ -26,8 +27,8 @@ public:
                            std::vector<uint32_t>(emptyCells.occupied().begin(), emptyCells.occupied().end())});
     }
     void ClearAgentLayer() override { calls.push_back("ClearAgentLayer"); }
-    void RepaintCells(World&, const ParamRegister&) override { calls.push_back("RepaintCells"); }
-    void RedrawAllCells(World&, const ParamRegister&) override { calls.push_back("RedrawAllCells"); }
+    void RepaintCells(World&) override { calls.push_back("RepaintCells"); }
+    void RedrawAllCells(World&) override { calls.push_back("RedrawAllCells"); }
     void DrawAgents(const World&) override { calls.push_back("DrawAgents"); }
     void DrawCell(World&, int x, int y, ShadeSource source, bool hideLandUse) override
     {
@@ -58,6 +59,7 @@ public:
         calls.clear();
         cells.clear();
         surveys.clear();
+        given.clear();
     }
 
     struct Cell {
@@ -74,7 +76,7 @@ public:
     std::vector<std::string> calls;
     std::vector<Cell> cells;
     std::vector<Survey> surveys;
-    int shadeWord = ReturnTrackWord;
+    std::vector<DisplayOptions> given; // every setDisplayOptions, in order
 };
 
 } // namespace landuse::test

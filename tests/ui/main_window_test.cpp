@@ -89,7 +89,7 @@ struct SmallWorld {
         QTest::mouseMove(panel, to);
         QTest::mouseRelease(panel, button, keys, to);
     }
-    int32_t landUse(int x, int y) const { return sim.world.Cells.at(x, y).LandUse; }
+    int32_t landUse(int x, int y) const { return sim.world().Cells.at(x, y).LandUse; }
 };
 
 } // namespace
@@ -172,7 +172,7 @@ TEST(MainWindow, LaysOutTheWindowAndEveryControlOfTheTable)
     for (int i = 0; i < 40; ++i)
         QTest::mouseClick(arrows->upButton(), Qt::LeftButton);
     EXPECT_EQ(find<QLineEdit>(form, "E_tileSz")->text(), "50");
-    EXPECT_EQ(form.simulation().TileSize, 50);
+    EXPECT_EQ(form.simulation().tileSize(), 50);
 }
 
 TEST(MainWindow, OneStepAndStartStopRunTheModelUntilTheStopStep)
@@ -184,13 +184,13 @@ TEST(MainWindow, OneStepAndStartStopRunTheModelUntilTheStopStep)
     EXPECT_FALSE(w.form.timer().isActive());
 
     type(find<QLineEdit>(w.form, "E_stop"), "30");
-    EXPECT_EQ(w.sim.StopStep, 30);
+    EXPECT_EQ(w.sim.stopStep(), 30);
     w.form.pages()->setCurrentIndex(0);
     click(w.form, "B_stop");
     EXPECT_TRUE(w.form.timer().isActive());
     EXPECT_EQ(w.form.pages()->currentIndex(), 1); // "Settings" comes to the front
     ASSERT_TRUE(eventually([&] { return !w.form.timer().isActive(); }, 10000));
-    EXPECT_EQ(w.sim.StepCount, 30);
+    EXPECT_EQ(w.sim.stepCount(), 30);
     EXPECT_TRUE(eventually([&] { return steps->text() == "30"; })) << text(steps);
     EXPECT_TRUE(w.form.windowTitle().startsWith("Group seperation || fps= "));
 }
@@ -207,10 +207,10 @@ TEST(MainWindow, ABadTextShowsItsMessageWhileTheTimerRunsOn)
     EXPECT_TRUE(w.form.timer().isActive());
     EXPECT_TRUE(w.form.messages()->isVisible());
     EXPECT_EQ(w.form.messages()->text(), "'3x' is not a valid integer value");
-    EXPECT_EQ(w.sim.StepCount, 0); // every step ends at the growth
+    EXPECT_EQ(w.sim.stepCount(), 0); // every step ends at the growth
     type(agents, "3");
     EXPECT_FALSE(agents->invalid());
-    EXPECT_TRUE(eventually([&] { return w.sim.StepCount > 2; }));
+    EXPECT_TRUE(eventually([&] { return w.sim.stepCount() > 2; }));
     // A later step read it without failing.
     EXPECT_TRUE(eventually([&] { return !w.form.messages()->isVisible(); }));
     click(w.form, "B_stop");
@@ -230,19 +230,19 @@ TEST(MainWindow, RulesAndTheModelShowInTheWidgetsAtOnce)
     find<QScrollBar>(form, "TrB_thresh")->setValue(45);
     auto* angle = find<QLabel>(form, "Lbl_B");
     EXPECT_TRUE(eventually([&] { return angle->text() == "45 Grad"; })) << text(angle);
-    EXPECT_EQ(form.simulation().Register.position(Ctl::TrB_thresh), 45);
+    EXPECT_EQ(form.simulation().controls().position(Ctl::TrB_thresh), 45);
 
     // Written by the model: shown without anyone asking.
-    form.simulation().Register.setText(Ctl::E_pName, "V1_0,35_pic_");
+    form.simulation().controls().setText(Ctl::E_pName, "V1_0,35_pic_");
     EXPECT_EQ(find<QLineEdit>(form, "E_pName")->text(), "V1_0,35_pic_");
-    form.simulation().Register.setChecked(Ctl::rb_direct, true);
+    form.simulation().controls().setChecked(Ctl::rb_direct, true);
     EXPECT_TRUE(find<QRadioButton>(form, "rb_direct")->isChecked());
     EXPECT_FALSE(find<QRadioButton>(form, "rb_hillCl")->isChecked());
 
     // Clicking the chosen radio button again keeps it chosen.
     QTest::mouseClick(find<QRadioButton>(form, "rb_direct"), Qt::LeftButton);
     EXPECT_TRUE(find<QRadioButton>(form, "rb_direct")->isChecked());
-    EXPECT_EQ(form.simulation().ReturnMode, 0);
+    EXPECT_EQ(form.simulation().returnMode(), 0);
 }
 
 TEST(MainWindow, AKeyReleaseInTheGridRereadsTheWeights)
@@ -253,22 +253,22 @@ TEST(MainWindow, AKeyReleaseInTheGridRereadsTheWeights)
     grid->setFocus();
     grid->setCurrentCell(1, 2); // row "populat.", column "w. pop."
     QTest::keyClicks(grid, "4");
-    EXPECT_EQ(form.simulation().Register.gridText(2, 1), "4");
-    EXPECT_EQ(form.simulation().WeightTable.WPopPop, 4.0);
+    EXPECT_EQ(form.simulation().controls().gridText(2, 1), "4");
+    EXPECT_EQ(form.simulation().weightTable().WPopPop, 4.0);
     QTest::keyClick(grid->focusWidget(), Qt::Key_Return);
     EXPECT_EQ(grid->item(1, 2)->text(), "4");
 
     click(form, "B_reset");
-    EXPECT_EQ(form.simulation().Register.gridText(2, 1), "1,0");
+    EXPECT_EQ(form.simulation().controls().gridText(2, 1), "1,0");
     EXPECT_EQ(grid->item(1, 2)->text(), "1,0");
-    EXPECT_EQ(form.simulation().WeightTable.WPopPop, 1.0);
+    EXPECT_EQ(form.simulation().weightTable().WPopPop, 1.0);
 }
 
 TEST(MainWindow, MousePaintingOnThePanel)
 {
     SmallWorld w;
-    for (size_t i = 0; i < w.sim.world.Cells.size(); ++i)
-        w.sim.world.Cells.data()[i].LandUse = Empty;
+    for (size_t i = 0; i < w.sim.world().Cells.size(); ++i)
+        w.sim.worldForTest().Cells.data()[i].LandUse = Empty;
 
     // A click without a move paints nothing.
     QTest::mouseClick(w.panel, Qt::LeftButton, {}, w.at(100, 100));
@@ -292,7 +292,7 @@ TEST(MainWindow, MousePaintingOnThePanel)
     w.drag(Qt::LeftButton, {}, w.at(200, 200), QPoint(-5000, 9000));
     w.drag(Qt::RightButton, {}, w.at(200, 200), QPoint(100000, -3));
     click(w.form, "B_oneStep");
-    EXPECT_EQ(w.sim.StepCount, 1);
+    EXPECT_EQ(w.sim.stepCount(), 1);
 }
 
 TEST(MainWindow, NewSetupWithABadCellSizeKeepsTheOldWorld)
@@ -304,10 +304,10 @@ TEST(MainWindow, NewSetupWithABadCellSizeKeepsTheOldWorld)
     EXPECT_EQ(w.form.messages()->text(), "'' is not a valid integer value"); // the rule read it
     click(w.form, "B_setup");
     EXPECT_EQ(w.form.messages()->text(), "'' is not a valid integer value");
-    EXPECT_EQ(w.sim.StepCount, 2);
-    EXPECT_EQ(w.sim.world.Geometry.CellCountX, 40);
+    EXPECT_EQ(w.sim.stepCount(), 2);
+    EXPECT_EQ(w.sim.world().Geometry.CellCountX, 40);
     type(find<QLineEdit>(w.form, "Edit_size"), "5");
     click(w.form, "B_setup");
-    EXPECT_EQ(w.sim.StepCount, 0);
-    EXPECT_EQ(w.sim.world.Geometry.CellCountX, 81);
+    EXPECT_EQ(w.sim.stepCount(), 0);
+    EXPECT_EQ(w.sim.world().Geometry.CellCountX, 81);
 }

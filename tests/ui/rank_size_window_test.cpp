@@ -61,7 +61,7 @@ struct Windows {
             sim.OneStep();
     }
     // Black log-log series on C_RankSize: one per measure.
-    size_t logLogSeries() { return sim.RankSize.LogLogSeries.size(); }
+    size_t logLogSeries() { return sim.rankSize().LogLogSeries.size(); }
     std::string cell(QTableView* view, int row, int col)
     {
         return view->model()->index(row, col).data().toString().toStdString();
@@ -106,17 +106,17 @@ TEST(RankSizeWindow, AMeasureShowsItsSeriesAndRowsAndANewSetupClearsThem)
     ASSERT_EQ(w.logLogSeries(), 1u);
     w.rankSize.rankSize()->flushNow();
     w.rankSize.linear()->flushNow();
-    const Series& logLog = *w.sim.RankSize.LogLogSeries[0];
+    const Series& logLog = *w.sim.rankSize().LogLogSeries[0];
     QLineSeries* shown = w.rankSize.rankSize()->qtSeries(logLog);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->color(), QColor(0, 0, 0));
     EXPECT_GT(shown->count(), 0);
-    EXPECT_NE(w.rankSize.linear()->qtSeries(*w.sim.RankSize.LinearSeries[0]), nullptr);
+    EXPECT_NE(w.rankSize.linear()->qtSeries(*w.sim.rankSize().LinearSeries[0]), nullptr);
     // SG_Ana1 lists the measure; SG_Ana2 lists the N tiles and the average.
     ASSERT_EQ(w.rankSize.ana1()->model()->rowCount(), 1);
     EXPECT_EQ(w.cell(w.rankSize.ana1(), 0, 0), "100");
-    EXPECT_EQ(w.rankSize.ana2()->model()->rowCount(), int(w.sim.Tiles.size()) + 1);
-    EXPECT_EQ(w.cell(w.rankSize.ana2(), int(w.sim.Tiles.size()), 0), "avg. diff.");
+    EXPECT_EQ(w.rankSize.ana2()->model()->rowCount(), int(w.sim.tiles().size()) + 1);
+    EXPECT_EQ(w.cell(w.rankSize.ana2(), int(w.sim.tiles().size()), 0), "avg. diff.");
 
     w.click("B_setup");
     w.rankSize.rankSize()->flushNow();
@@ -125,7 +125,7 @@ TEST(RankSizeWindow, AMeasureShowsItsSeriesAndRowsAndANewSetupClearsThem)
     // rank change. (The measure's series is gone; its address may well be one
     // of theirs now, so it is not looked up.)
     EXPECT_EQ(w.rankSize.rankSize()->chart()->series().size(), 3);
-    for (const Series* s : {w.sim.RankSize.TrendSeries, w.sim.RankSize.CorrelationSeries, w.sim.RankSize.RankChangeSeries})
+    for (const Series* s : {w.sim.rankSize().TrendSeries, w.sim.rankSize().CorrelationSeries, w.sim.rankSize().RankChangeSeries})
         EXPECT_NE(w.rankSize.rankSize()->qtSeries(*s), nullptr);
     EXPECT_EQ(w.rankSize.linear()->chart()->series().size(), 0);
     ASSERT_EQ(w.rankSize.ana1()->model()->rowCount(), 1);
@@ -228,7 +228,7 @@ TEST(Exports, AFolderThatCannotBeWrittenGivesAMessage)
     w.click("B_saveBmp");
     EXPECT_TRUE(w.form.messages()->text().startsWith("E_pName:")) << w.form.messages()->text().toStdString();
     w.steps(1); // and the window goes on
-    EXPECT_EQ(w.sim.StepCount, 1);
+    EXPECT_EQ(w.sim.stepCount(), 1);
 }
 
 TEST(Exports, ASweepInTheWindowSavesEveryRunAndShowsWhereItStands)

@@ -64,10 +64,10 @@ TEST(RecordBox, RecordsTheRunUntilItStopsAtItsStopStep)
 {
     Recording r({"Edit_size=10", "E_stop=35", "E_pName=growth_"});
     r.click("CB_record");
-    ASSERT_TRUE(r.form.simulation().Register.checked(Ctl::CB_record));
+    ASSERT_TRUE(r.form.simulation().controls().checked(Ctl::CB_record));
     r.click("B_stop");
     ASSERT_TRUE(eventually([&] { return !r.running(); }, 20000));
-    EXPECT_EQ(r.form.simulation().StepCount, 35);
+    EXPECT_EQ(r.form.simulation().stepCount(), 35);
     const fs::path file = r.folder / "pictures" / "growth_.gif";
     EXPECT_EQ(test::NamesIn(r.folder / "pictures"), (std::set<std::string>{"growth_.gif"}));
     const test::DecodedGif gif = test::DecodeGif(test::ReadAll(file));
@@ -82,7 +82,7 @@ TEST(RecordBox, RecordsTheRunUntilItStopsAtItsStopStep)
         << r.form.messages()->text().toStdString();
     // A run started again records anew, into the same name.
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 50; }, 20000));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().stepCount() >= 50; }, 20000));
     r.click("B_stop");
     ASSERT_FALSE(r.running());
     EXPECT_FALSE(r.form.recorder().recording());
@@ -95,7 +95,7 @@ TEST(RecordBox, ClearingTheBoxEndsTheFileAndABadStemRecordsNothing)
     Recording r({"Edit_size=10", "E_stop=100000"});
     r.click("CB_record");
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= 25; }, 20000));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().stepCount() >= 25; }, 20000));
     ASSERT_TRUE(r.form.recorder().recording());
     EXPECT_EQ(test::NamesIn(r.folder / "pictures"), (std::set<std::string>{"001_pic_.gif.part"}));
     r.click("CB_record");
@@ -111,11 +111,11 @@ TEST(RecordBox, ClearingTheBoxEndsTheFileAndABadStemRecordsNothing)
     stem->setFocus();
     stem->selectAll();
     QTest::keyClicks(stem, "../out");
-    ASSERT_EQ(r.form.simulation().Register.text(Ctl::E_pName), "../out");
+    ASSERT_EQ(r.form.simulation().controls().text(Ctl::E_pName), "../out");
     r.click("CB_record");
-    const int32_t from = r.form.simulation().StepCount;
+    const int32_t from = r.form.simulation().stepCount();
     r.click("B_stop");
-    ASSERT_TRUE(eventually([&] { return r.form.simulation().StepCount >= from + 15; }, 20000));
+    ASSERT_TRUE(eventually([&] { return r.form.simulation().stepCount() >= from + 15; }, 20000));
     r.click("B_stop");
     EXPECT_NE(r.form.messages()->text().toStdString().find("E_pName"), std::string::npos)
         << r.form.messages()->text().toStdString();
