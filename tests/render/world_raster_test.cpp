@@ -196,6 +196,55 @@ TEST(WorldRaster, ShadeWordIsTheWordTheRangeIsTakenOf)
     }
 }
 
+TEST(WorldRaster, RedrawsInTheOptionsItIsGiven)
+{
+    // A raster alone, on a world the simulation built without it.
+    Simulation sim(nullptr, 17);
+    sim.Create();
+    World& world = sim.worldForTest();
+    WorldRaster raster;
+    raster.CreateLayers(world);
+    TCell* cells = world.Cells.data();
+    for (size_t i = 0; i < world.Cells.size(); ++i)
+        cells[i] = TCell{};
+    world.Cells.at(3, 3).LandUse = Service;
+    world.Cells.at(6, 6).Potential[1] = 4;
+    world.Cells.at(9, 9).ReturnTrackValue = 4;
+    const auto pixel = [&](int x, int y) {
+        const TCellLook& look = world.Cells.look(x, y);
+        return raster.CellLayer().at(look.PositionX, look.PositionY);
+    };
+    const auto redraw = [&](const DisplayOptions& view) {
+        raster.setDisplayOptions(view);
+        EXPECT_EQ(raster.displayOptions(), view);
+        raster.FindShadeRange(world);
+        raster.RedrawAllCells(world);
+    };
+
+    DisplayOptions view; // track marks, land use shown
+    redraw(view);
+    EXPECT_EQ(hex(pixel(3, 3)), hex(PixelRed));
+    EXPECT_EQ(hex(pixel(6, 6)), hex(PixelWhite));
+    EXPECT_EQ(hex(pixel(9, 9)), hex(PixelWhite));
+    view.hideLandUse = true;
+    redraw(view);
+    EXPECT_EQ(hex(pixel(3, 3)), hex(PixelWhite));
+    view.showAB = true;
+    redraw(view);
+    EXPECT_EQ(hex(pixel(9, 9)), hex(PixelBlack));
+    EXPECT_EQ(hex(pixel(6, 6)), hex(PixelWhite));
+    view.potField = true;
+    view.field = 1;
+    redraw(view);
+    EXPECT_EQ(raster.ShownField(), 1);
+    EXPECT_EQ(hex(pixel(6, 6)), hex(PixelBlack));
+    EXPECT_EQ(hex(pixel(9, 9)), hex(PixelWhite));
+    view.field = 5; // names no field: the last one stays
+    redraw(view);
+    EXPECT_EQ(raster.ShownField(), 1);
+    EXPECT_EQ(hex(pixel(6, 6)), hex(PixelBlack));
+}
+
 TEST(WorldRaster, ShadeRangeAndNotesFromASurveyOfTheShownWordElseFromAScan)
 {
     Drawn d;

@@ -125,7 +125,8 @@ TEST(RankSizeWindow, AMeasureShowsItsSeriesAndRowsAndANewSetupClearsThem)
     // rank change. (The measure's series is gone; its address may well be one
     // of theirs now, so it is not looked up.)
     EXPECT_EQ(w.rankSize.rankSize()->chart()->series().size(), 3);
-    for (const Series* s : {w.sim.rankSize().TrendSeries, w.sim.rankSize().CorrelationSeries, w.sim.rankSize().RankChangeSeries})
+    const RankSizeWindow& state = w.sim.rankSize();
+    for (const Series* s : {state.TrendSeries, state.CorrelationSeries, state.RankChangeSeries})
         EXPECT_NE(w.rankSize.rankSize()->qtSeries(*s), nullptr);
     EXPECT_EQ(w.rankSize.linear()->chart()->series().size(), 0);
     ASSERT_EQ(w.rankSize.ana1()->model()->rowCount(), 1);
