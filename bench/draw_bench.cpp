@@ -54,7 +54,7 @@ static void BM_DrawStep300(benchmark::State& state)
     EmptyCellSurvey emptyCells;
     for (auto _ : state) {
         emptyCells.start(raster.displayOptions().shadeWord(), sim.world().Cells.size());
-        NormalizeFields(sim.worldForTest(), fields, emptyCells);
+        NormalizeFields(sim.worldForTest(), FieldBoundsOf(sim.world(), fields), emptyCells);
         const auto start = std::chrono::steady_clock::now();
         raster.FindShadeRange(sim.worldForTest(), emptyCells);
         raster.ClearAgentLayer();

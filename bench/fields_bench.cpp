@@ -88,7 +88,7 @@ static void BM_NormalizeSurveyingRunning(benchmark::State& state)
     EmptyCellSurvey emptyCells;
     for (auto _ : state) {
         emptyCells.start(ReturnTrackWord, sim.world().Cells.size());
-        NormalizeFields(sim.worldForTest(), fields, emptyCells);
+        NormalizeFields(sim.worldForTest(), FieldBoundsOf(sim.world(), fields), emptyCells);
         benchmark::DoNotOptimize(emptyCells.occupied().data());
     }
 }

@@ -6,14 +6,14 @@ namespace landuse {
 
 namespace {
 
-void rescale(Grid& grid, const GridKernelTable& kernels, const double hi[3], const double low[3],
-             EmptyCellSurvey* empty)
+void rescale(Grid& grid, const FieldBounds& bounds, EmptyCellSurvey* empty)
 {
+    const GridKernelTable& kernels = GridKernelsOf(grid);
     double lo[3], f[3];
     for (int k = 0; k < 3; ++k) {
-        lo[k] = low[k];
-        if (hi[k] != lo[k]) {
-            f[k] = 10.0 / (hi[k] - lo[k]);
+        lo[k] = bounds.lo[k];
+        if (bounds.hi[k] != lo[k]) {
+            f[k] = 10.0 / (bounds.hi[k] - lo[k]);
         } else {
             f[k] = 1.0;
             lo[k] = 0.0;
@@ -25,33 +25,30 @@ void rescale(Grid& grid, const GridKernelTable& kernels, const double hi[3], con
         kernels.rescaleFields(grid.Cells.data(), grid.Cells.size(), lo, f);
 }
 
-void normalizeSurveyed(Grid& grid, const FieldSurvey& survey, EmptyCellSurvey* empty)
-{
-    const GridKernelTable& kernels = GridKernelsOf(grid);
-    double hi[3], lo[3];
-    if (!survey.currentBounds(hi, lo))
-        kernels.fieldBounds(grid.Cells.data(), grid.Cells.size(), hi, lo);
-    rescale(grid, kernels, hi, lo, empty);
-}
-
 } // namespace
 
-void NormalizeFields(Grid& grid)
+FieldBounds ScanFieldBounds(const Grid& grid)
 {
-    const GridKernelTable& kernels = GridKernelsOf(grid);
-    double hi[3], lo[3];
-    kernels.fieldBounds(grid.Cells.data(), grid.Cells.size(), hi, lo);
-    rescale(grid, kernels, hi, lo, nullptr);
+    FieldBounds bounds;
+    GridKernelsOf(grid).fieldBounds(grid.Cells.data(), grid.Cells.size(), bounds.hi, bounds.lo);
+    return bounds;
 }
 
-void NormalizeFields(Grid& grid, const FieldSurvey& survey)
+FieldBounds FieldBoundsOf(const Grid& grid, const FieldSurvey& survey)
 {
-    normalizeSurveyed(grid, survey, nullptr);
+    FieldBounds bounds;
+    if (!survey.currentBounds(bounds.hi, bounds.lo))
+        return ScanFieldBounds(grid);
+    return bounds;
 }
 
-void NormalizeFields(Grid& grid, const FieldSurvey& survey, EmptyCellSurvey& empty)
+void NormalizeFields(Grid& grid) { rescale(grid, ScanFieldBounds(grid), nullptr); }
+
+void NormalizeFields(Grid& grid, const FieldBounds& bounds) { rescale(grid, bounds, nullptr); }
+
+void NormalizeFields(Grid& grid, const FieldBounds& bounds, EmptyCellSurvey& empty)
 {
-    normalizeSurveyed(grid, survey, &empty);
+    rescale(grid, bounds, &empty);
 }
 
 } // namespace landuse

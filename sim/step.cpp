@@ -48,15 +48,16 @@ void Simulation::stepPhases()
     // passes the maximum.
     if (maxAgents() > int64_t(world_.Agents.size()))
         CreateAgents({world_, WeightTable, Rng, cellChanged_, &survey}, counts);
+    const FieldBounds bounds = FieldBoundsOf(world_, survey);
     // The rescale visits every cell after the growth, so it also notes what
     // the painter's FindShadeRange would scan for; no cell changes between
     // the two.
     EmptyCellSurvey& emptyCells = workspace_.emptyCells;
     if (painter_) {
         emptyCells.start(showDisplayOptions().shadeWord(), world_.Cells.size());
-        NormalizeFields(world_, survey, emptyCells);
+        NormalizeFields(world_, bounds, emptyCells);
     } else {
-        NormalizeFields(world_, survey);
+        NormalizeFields(world_, bounds);
     }
 
     // The picture shows the world before the agents move.

@@ -189,7 +189,7 @@ TEST(Growth, SurveyedPicksAndRescaleMatchAScanPerPick)
 
             const CellChanged drawn = [](int32_t, int32_t) {};
             CreateAgents({sim.worldForTest(), w, rng, drawn, &survey}, growthCounts);
-            NormalizeFields(sim.worldForTest(), survey);
+            NormalizeFields(sim.worldForTest(), FieldBoundsOf(sim.world(), survey));
             landuse::test::expectSameCells(sim.world(), expected,
                                            landuse::test::kernelName(kernels) + ", seed " + std::to_string(seed));
         }

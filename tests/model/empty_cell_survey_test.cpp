@@ -149,7 +149,7 @@ TEST(EmptyCellSurvey, NormalizeFieldsTakesTheSurveyItIsAskedFor)
             w.Kernels = kernels;
             EmptyCellSurvey empty;
             empty.start(word, w.Cells.size());
-            NormalizeFields(w, fields, empty);
+            NormalizeFields(w, FieldBoundsOf(w, fields), empty);
             expectSameCells(w, plain, where);
             if (EmptyCellSurvey::Surveyable(word)) {
                 EXPECT_TRUE(SameAsScan(empty, ScanEmptyCells(w.Cells.data(), w.Cells.size(), word))) << where;
@@ -163,7 +163,7 @@ TEST(EmptyCellSurvey, NormalizeFieldsTakesTheSurveyItIsAskedFor)
         w.Kernels = kernels;
         EmptyCellSurvey empty;
         empty.start(ReturnTrackWord, w.Cells.size() - 1);
-        NormalizeFields(w, fields, empty);
+        NormalizeFields(w, FieldBoundsOf(w, fields), empty);
         expectSameCells(w, plain, kernelName(kernels) + ", other count");
         EXPECT_FALSE(empty.taken()) << kernelName(kernels);
     }
@@ -178,7 +178,7 @@ TEST(EmptyCellSurvey, StartForgetsTheLastSurvey)
     fields.clear();
     EmptyCellSurvey empty;
     empty.start(0, w.Cells.size());
-    NormalizeFields(w, fields, empty);
+    NormalizeFields(w, FieldBoundsOf(w, fields), empty);
     ASSERT_TRUE(empty.taken());
     ASSERT_EQ(empty.occupied().size(), 1u);
     empty.start(TrackWord, w.Cells.size());

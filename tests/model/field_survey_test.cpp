@@ -190,7 +190,7 @@ TEST(FieldSurvey, BoundsFollowChangedCellsBitForBit)
                 ++scanned;
             }
             World plain = w;
-            NormalizeFields(w, survey);
+            NormalizeFields(w, FieldBoundsOf(w, survey));
             NormalizeFields(plain);
             expectSameCells(w, plain, what);
         }
