@@ -189,8 +189,17 @@ TEST(FieldSurvey, BoundsFollowChangedCellsBitForBit)
             } else {
                 ++scanned;
             }
+            // The bounds the step hands the rescale, told or scanned: a scan's.
+            const FieldBounds handed = FieldBoundsOf(w, survey);
+            const FieldBounds byScan = ScanFieldBounds(w);
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_EQ(bits(handed.hi[k]), bits(wantHi[k])) << what << " field " << k;
+                EXPECT_EQ(bits(handed.lo[k]), bits(wantLo[k])) << what << " field " << k;
+                EXPECT_EQ(bits(byScan.hi[k]), bits(wantHi[k])) << what << " field " << k;
+                EXPECT_EQ(bits(byScan.lo[k]), bits(wantLo[k])) << what << " field " << k;
+            }
             World plain = w;
-            NormalizeFields(w, FieldBoundsOf(w, survey));
+            NormalizeFields(w, handed);
             NormalizeFields(plain);
             expectSameCells(w, plain, what);
         }
