@@ -42,12 +42,14 @@ inline bool FastUpdateTakes(double noise)
 // twins and their flags, the wrapped ends and the sums across.
 using LoadRowFn = void (*)(TLimboRow& row, const TCell* cells, int countX);
 
+// Neighbour sums of the middle row, centre left out, and the same plus
+// eight times the centre.
+using RowSumsFn = void (*)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
+                           int64_t* withCentre);
+
 struct GridKernelTable {
     LoadRowFn loadRow;
-    // Neighbour sums of the middle row, centre left out, and the same plus
-    // eight times the centre.
-    void (*rowSums)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
-                    int64_t* withCentre);
+    RowSumsFn rowSums;
     // The update of a row whose coefficients are all 1, several values at
     // once (see UpdateRowOne); none where only the formula runs.
     UpdateRowOneFn updateRowOne;
@@ -87,6 +89,11 @@ const GridKernelTable& PlainGridKernels();
 UpdateRowOneFn Avx2UpdateRowOne();
 // The row load with the twins in AVX2, or nothing.
 LoadRowFn Avx2LoadRow();
+// The neighbour sums in AVX2, or nothing.
+RowSumsFn Avx2RowSums();
+// Puts the track bounds, both rescales and the row survey in AVX2 into `table` where the
+// processor has it; leaves the table as it is otherwise.
+void UseAvx2Passes(GridKernelTable& table);
 // The AVX-512 table, or nothing where the processor or the build has none.
 const GridKernelTable* Avx512GridKernels();
 

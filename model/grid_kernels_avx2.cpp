@@ -186,6 +186,27 @@ LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
         across[i] = f[i - 3] + f[i] + f[i + 3];
 }
 
+// Integer sums are exact in any order. The last group runs into the rows'
+// slack.
+LANDUSE_AVX2 void sumsAvx2(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                           int64_t* sums, int64_t* withCentre)
+{
+    const int64_t* u = up.across.data();
+    const int64_t* m = mid.across.data();
+    const int64_t* d = down.across.data();
+    const int64_t* centre = mid.fixed.data() + TLimboRow::Lead;
+    const size_t n = 3 * size_t(countX);
+    for (size_t i = 0; i < n; i += 4) {
+        const auto at = [i](const int64_t* p) LANDUSE_AVX2 {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        };
+        const __m256i c = at(centre);
+        const __m256i s = _mm256_sub_epi64(_mm256_add_epi64(_mm256_add_epi64(at(u), at(m)), at(d)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), s);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(withCentre + i), _mm256_add_epi64(s, _mm256_slli_epi64(c, 3)));
+    }
+}
+
 bool cpuHasAvx2()
 {
     __builtin_cpu_init();
@@ -206,6 +227,12 @@ LoadRowFn Avx2LoadRow()
     return has ? loadRowAvx2 : nullptr;
 }
 
+RowSumsFn Avx2RowSums()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? sumsAvx2 : nullptr;
+}
+
 } // namespace landuse
 
 #else
@@ -218,6 +245,11 @@ UpdateRowOneFn Avx2UpdateRowOne()
 }
 
 LoadRowFn Avx2LoadRow()
+{
+    return nullptr;
+}
+
+RowSumsFn Avx2RowSums()
 {
     return nullptr;
 }

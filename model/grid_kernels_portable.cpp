@@ -297,6 +297,9 @@ const GridKernelTable& PortableGridKernels()
         t.updateRowOne = Avx2UpdateRowOne();
         if (LoadRowFn load = Avx2LoadRow())
             t.loadRow = load;
+        if (RowSumsFn sums = Avx2RowSums())
+            t.rowSums = sums;
+        UseAvx2Passes(t);
         return t;
     }();
     return portable;
