@@ -207,6 +207,49 @@ LANDUSE_AVX2 void sumsAvx2(const TLimboRow& up, const TLimboRow& mid, const TLim
     }
 }
 
+LANDUSE_AVX2 inline __m256i centreSumsAvx2(const int64_t* u, const int64_t* m, const int64_t* d, const int64_t* centre,
+                                          size_t i)
+{
+    const auto at = [i](const int64_t* p) LANDUSE_AVX2 {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    };
+    const __m256i c = at(centre);
+    return _mm256_add_epi64(_mm256_add_epi64(_mm256_add_epi64(at(u), at(m)), at(d)), _mm256_sub_epi64(_mm256_slli_epi64(c, 3), c));
+}
+
+// Four cells a turn: twelve sums and four draws. The last sums run into
+// the rows' slack; the draws stop at the last cell.
+LANDUSE_AVX2 void centreSumsDrawingAvx2(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                                        int64_t* withCentre, double* draws, TRandom& rng, const TCell* next)
+{
+    const int64_t* u = up.across.data();
+    const int64_t* m = mid.across.data();
+    const int64_t* d = down.across.data();
+    const int64_t* centre = mid.fixed.data() + TLimboRow::Lead;
+    const size_t cells = size_t(countX);
+    TRandom local = rng;
+    size_t x = 0;
+    const auto sums = [&](size_t i) LANDUSE_AVX2 {
+        for (size_t j = 0; j < 12; j += 4)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(withCentre + i + j), centreSumsAvx2(u, m, d, centre, i + j));
+    };
+    for (; x + 4 <= cells; x += 4) {
+        sums(3 * x);
+        for (size_t c = 0; c < 4; ++c) {
+            __builtin_prefetch(next + x + c);
+            draws[x + c] = local.Random();
+        }
+    }
+    if (x < cells) {
+        sums(3 * x);
+        for (; x < cells; ++x) {
+            __builtin_prefetch(next + x);
+            draws[x] = local.Random();
+        }
+    }
+    rng = local;
+}
+
 bool cpuHasAvx2()
 {
     __builtin_cpu_init();
@@ -233,6 +276,12 @@ RowSumsFn Avx2RowSums()
     return has ? sumsAvx2 : nullptr;
 }
 
+CentreSumsDrawingFn Avx2CentreSumsDrawing()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? centreSumsDrawingAvx2 : nullptr;
+}
+
 } // namespace landuse
 
 #else
@@ -250,6 +299,11 @@ LoadRowFn Avx2LoadRow()
 }
 
 RowSumsFn Avx2RowSums()
+{
+    return nullptr;
+}
+
+CentreSumsDrawingFn Avx2CentreSumsDrawing()
 {
     return nullptr;
 }

@@ -266,6 +266,7 @@ constexpr GridKernelTable Plain = {
     rescaleFieldsSurveyingPortable,
     trackBoundsPortable,
     rescaleTracksPortable,
+    nullptr,
 };
 
 } // namespace
@@ -299,6 +300,7 @@ const GridKernelTable& PortableGridKernels()
             t.loadRow = load;
         if (RowSumsFn sums = Avx2RowSums())
             t.rowSums = sums;
+        t.centreSumsDrawing = Avx2CentreSumsDrawing();
         UseAvx2Passes(t);
         return t;
     }();

@@ -236,7 +236,7 @@ TEST(GridKernelPasses, RowSurveyFindsThePlainBoundsAndCandidates)
     }
 }
 
-TEST(GridKernelPasses, RowSumsAreThePlainOnes)
+TEST(GridKernelPasses, RowSumsAndDrawsAreThePlainOnes)
 {
     const auto tables = fastTables();
     if (tables.empty())
@@ -269,6 +269,24 @@ TEST(GridKernelPasses, RowSumsAreThePlainOnes)
                     ASSERT_EQ(sums[i], limbo.sums[i]) << what << ", sum " << i;
                     ASSERT_EQ(withCentre[i], limbo.withCentre[i]) << what << ", with centre " << i;
                 }
+                if (!table->centreSumsDrawing)
+                    continue;
+                // The same sums, and the draws one by one from the same
+                // generator, which ends where they leave it.
+                std::fill(limbo.withCentre.begin(), limbo.withCentre.end(), 0);
+                std::fill(limbo.draws.begin(), limbo.draws.end(), -1.0);
+                TRandom rng(uint64_t(countX * 100 + round));
+                TRandom expected = rng;
+                const std::vector<TCell> next(static_cast<size_t>(countX));
+                table->centreSumsDrawing(limbo.rows[0], limbo.rows[1], limbo.rows[2], countX, limbo.withCentre.data(),
+                                         limbo.draws.data(), rng, next.data());
+                for (size_t i = 0; i < n; ++i)
+                    ASSERT_EQ(withCentre[i], limbo.withCentre[i]) << what << ", drawing, with centre " << i;
+                for (int x = 0; x < countX; ++x)
+                    ASSERT_EQ(std::bit_cast<uint64_t>(expected.Random()), std::bit_cast<uint64_t>(limbo.draws[size_t(x)]))
+                        << what << ", draw " << x;
+                EXPECT_EQ(limbo.draws[size_t(countX)], -1.0) << what << ": a draw past the row";
+                EXPECT_EQ(expected.Random(), rng.Random()) << what << ": the generator after the row";
             }
         }
     }
