@@ -103,7 +103,7 @@ LoadRowFn Avx2LoadRow();
 // The neighbour sums in AVX2, or nothing; the same with the draws.
 RowSumsFn Avx2RowSums();
 CentreSumsDrawingFn Avx2CentreSumsDrawing();
-// Puts the track bounds, both rescales and the row survey in AVX2 into `table` where the
+// Puts the track bounds, the rescales and the row survey in AVX2 into `table` where the
 // processor has it; leaves the table as it is otherwise.
 void UseAvx2Passes(GridKernelTable& table);
 // The AVX-512 table, or nothing where the processor or the build has none.

@@ -163,6 +163,48 @@ LANDUSE_AVX2 void rescaleFieldsAvx2(TCell* cells, size_t count, const double lo[
         rescaleCellFields(cells[i], l, g);
 }
 
+// The rescale with the empty-cell survey, as the portable one takes it:
+// even cells in lane 0 and odd ones in lane 1 of the bounds, each lane in
+// row order, so even a zero bound keeps its sign.
+LANDUSE_AVX2 void rescaleFieldsSurveyingAvx2(TCell* cells, size_t count, const double lo[3], const double f[3],
+                                            EmptyCellSurvey& empty)
+{
+    constexpr double Inf = std::numeric_limits<double>::infinity();
+    const __m256d l = _mm256_setr_pd(lo[0], lo[1], lo[2], 0.0);
+    const __m256d g = _mm256_setr_pd(f[0], f[1], f[2], 1.0);
+    const int word = empty.word();
+    uint32_t* occupied = empty.occupiedRoom();
+    size_t occupiedCount = 0;
+    __m128d hi = _mm_set1_pd(-Inf);
+    __m128d low = _mm_set1_pd(Inf);
+    const auto take = [&](size_t i) LANDUSE_AVX2 {
+        rescaleCellFields(cells[i], l, g);
+        const bool free = cells[i].LandUse == Empty;
+        occupied[occupiedCount] = uint32_t(i);
+        occupiedCount += free ? 0 : 1;
+        return free;
+    };
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        prefetchAhead(cells, i, count);
+        const bool free0 = take(i);
+        const bool free1 = take(i + 1);
+        const __m128d v = _mm_setr_pd(cellWord(cells[i], word), cellWord(cells[i + 1], word));
+        const __m128d free = _mm_castsi128_pd(_mm_set_epi64x(-int64_t(free1), -int64_t(free0)));
+        hi = _mm_max_pd(_mm_blendv_pd(_mm_set1_pd(-Inf), v, free), hi);
+        low = _mm_min_pd(_mm_blendv_pd(_mm_set1_pd(Inf), v, free), low);
+    }
+    double h[2], m[2];
+    _mm_storeu_pd(h, hi);
+    _mm_storeu_pd(m, low);
+    if (i < count && take(i)) {
+        const double v = cellWord(cells[i], word);
+        h[0] = v > h[0] ? v : h[0];
+        m[0] = v < m[0] ? v : m[0];
+    }
+    empty.finish(h[1] > h[0] ? h[1] : h[0], m[1] < m[0] ? m[1] : m[0], occupiedCount);
+}
+
 // The survey of a finished row: even cells go to lanes 0..3 of the survey
 // and odd ones to lanes 6..9, two chains of compares rather than one. Lanes
 // 3 and 9 take TrackValue on the way and are stored back as they were.
@@ -235,6 +277,7 @@ void UseAvx2Passes(GridKernelTable& table)
     table.trackBounds = trackBoundsAvx2;
     table.rescaleTracks = rescaleTracksAvx2;
     table.rescaleFields = rescaleFieldsAvx2;
+    table.rescaleFieldsSurveying = rescaleFieldsSurveyingAvx2;
     table.surveyRow = surveyRowAvx2;
 }
 

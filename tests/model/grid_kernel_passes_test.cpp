@@ -2,11 +2,13 @@
 // table's, bit for bit, on awkward cells at every length and alignment.
 
 #include "model/diffusion.h"
+#include "model/empty_cell_survey.h"
 #include "model/field_survey.h"
 #include "model/grid_kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -181,6 +183,49 @@ TEST(GridKernelPasses, FieldRescaleIsThePlainOne)
                 table->rescaleFields(other.data() + from, count, lo, f);
                 expectSameBytes(plain, other,
                                 name + ", " + std::to_string(count) + " cells, round " + std::to_string(round));
+            }
+        }
+    }
+}
+
+TEST(GridKernelPasses, FieldRescaleWithTheEmptyCellSurveyIsThePlainOne)
+{
+    const auto tables = fastTables();
+    if (tables.empty())
+        GTEST_SKIP() << "this processor runs only the plain code";
+    std::mt19937_64 gen(15);
+    for (size_t count = 0; count <= 33; ++count) {
+        for (int round = 0; round < 40; ++round) {
+            const std::vector<TCell> cells = awkwardCells(gen, count + 1, round % 3);
+            const size_t from = size_t(round % 2);
+            const int word = round % 5;
+            double lo[3], f[3];
+            for (int k = 0; k < 3; ++k) {
+                lo[k] = round % 4 == 0 ? awkward(gen) : -double(gen() % 100) / 7;
+                f[k] = round % 4 == 0 ? awkward(gen) : 10.0 / double(gen() % 1000 + 1);
+            }
+            std::vector<TCell> plain = cells;
+            EmptyCellSurvey plainSurvey;
+            plainSurvey.start(word, count);
+            PlainGridKernels().rescaleFieldsSurveying(plain.data() + from, count, lo, f, plainSurvey);
+            for (const auto& [name, table] : tables) {
+                const std::string what = name + ", " + std::to_string(count) + " cells, round " + std::to_string(round);
+                std::vector<TCell> other = cells;
+                EmptyCellSurvey survey;
+                survey.start(word, count);
+                table->rescaleFieldsSurveying(other.data() + from, count, lo, f, survey);
+                expectSameBytes(plain, other, what + ": rescaled");
+                ASSERT_TRUE(survey.taken()) << what;
+                // Which zero a zero bound is may depend on the order taken.
+                const auto sameBound = [](double a, double b) {
+                    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b) || (a == 0 && b == 0);
+                };
+                EXPECT_TRUE(sameBound(plainSurvey.high(), survey.high())) << what << ": high";
+                EXPECT_TRUE(sameBound(plainSurvey.low(), survey.low())) << what << ": low";
+                const auto a = plainSurvey.occupied();
+                const auto b = survey.occupied();
+                ASSERT_EQ(a.size(), b.size()) << what;
+                EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin())) << what << ": occupied cells";
             }
         }
     }
