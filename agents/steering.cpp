@@ -94,14 +94,22 @@ int32_t headingOfStepExact(int32_t dx, int32_t dy)
 // formulas, so the tables give the very same steps.
 constexpr int32_t TableReach = 1440;
 
+int32_t windowOctantExact(int32_t angle)
+{
+    return OctantOf(RoundToInt(windowEnd(angle - 22.5)));
+}
+
 struct SteeringTables {
     std::array<TStepDir, 2 * TableReach + 1> steps;
+    std::array<int8_t, 2 * TableReach + 1> windowOctants;
     std::array<int32_t, 9> unitHeadings;
 
     SteeringTables()
     {
-        for (int32_t h = -TableReach; h <= TableReach; ++h)
+        for (int32_t h = -TableReach; h <= TableReach; ++h) {
             steps[size_t(h + TableReach)] = stepOfHeadingExact(h);
+            windowOctants[size_t(h + TableReach)] = int8_t(windowOctantExact(h));
+        }
         for (int32_t dy = -1; dy <= 1; ++dy)
             for (int32_t dx = -1; dx <= 1; ++dx)
                 unitHeadings[size_t((dy + 1) * 3 + dx + 1)] = headingOfStepExact(dx, dy);
@@ -123,6 +131,13 @@ TStepDir StepOfHeading(int32_t heading)
     return stepOfHeadingExact(heading);
 }
 
+int32_t WindowOctant(int32_t angle)
+{
+    if (angle >= -TableReach && angle <= TableReach)
+        return tables().windowOctants[size_t(angle + TableReach)];
+    return windowOctantExact(angle);
+}
+
 int32_t HeadingOfStep(int32_t dx, int32_t dy)
 {
     if (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1)
@@ -134,10 +149,8 @@ void Sniff(TAgent& agent, const TCellList& cells, int32_t threshold, TRandom& rn
 {
     if (agent.Heading < -360 || agent.Heading > 720)
         agent.Heading = ((agent.Heading % 360) + 360) % 360;
-    const double a1 = windowEnd((agent.Heading - threshold) - 22.5);
-    const double a2 = windowEnd((agent.Heading + threshold) - 22.5);
-    const int32_t start = OctantOf(RoundToInt(a1));
-    const int32_t end = OctantOf(RoundToInt(a2));
+    const int32_t start = WindowOctant(agent.Heading - threshold);
+    const int32_t end = WindowOctant(agent.Heading + threshold);
 
     int32_t count = 0;
     for (int32_t k = start;; k = k == 8 ? 1 : k + 1) {

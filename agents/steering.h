@@ -24,6 +24,9 @@ void NormalizeAngleF(double& angle);
 
 // Compass octant 1..8 of a whole angle in 0..360 (0..45 is 1, 316..360 is 8).
 int32_t OctantOf(int32_t angle);
+// The octant of a sniffing window's end at a whole angle: angle - 22.5 in
+// 0..360, rounded (halves to even).
+int32_t WindowOctant(int32_t angle);
 // The step (-1..1, -1..1) of direction 1..8.
 TStepDir DirectionStep(int32_t octant);
 // Rounded cosine and sine of a heading.

@@ -81,12 +81,18 @@ void MoveAgents(World& world, const WalkParams& p, int32_t returnMode, DeferredI
     for (size_t i = 0; i < n; ++i) {
         // Agents stand anywhere on the grid: fetch the cells around one a few
         // places ahead while this one walks.
+        // A cell's neighbours in a row may lie on the lines before and after
+        // its own.
         if (i + Ahead < n) {
             const TAgent& next = agents[i + Ahead];
             const int y = next.PosY;
-            __builtin_prefetch(&cells.at(next.PosX, y));
-            __builtin_prefetch(&cells.at(next.PosX, y > 0 ? y - 1 : countY - 1));
-            __builtin_prefetch(&cells.at(next.PosX, y < countY - 1 ? y + 1 : 0));
+            const int x = next.PosX;
+            const int left = x > 0 ? x - 1 : countX - 1;
+            const int right = x < countX - 1 ? x + 1 : 0;
+            for (const int row : {y > 0 ? y - 1 : countY - 1, y, y < countY - 1 ? y + 1 : 0}) {
+                __builtin_prefetch(&cells.at(left, row).ReturnTrackValue);
+                __builtin_prefetch(&cells.at(right, row).ReturnTrackValue);
+            }
         }
         TAgent& a = agents[i];
         if (a.State == Returning)

@@ -120,12 +120,11 @@ void drawRow(double* __restrict draws, int countX, TRandom& rng, const TCell* ne
     rng = local;
 }
 
-// Coefficients 1 everywhere: the kernel's vector update, and the scaled
-// formula for the values it leaves.
-void updateRowOne(UpdateRowOneFn fast, TCell* out, int countX, const int64_t* withCentre, double* draws,
-                  uint32_t* unsure, TRandom& rng, const Coefficients& c, const TCell* next)
+// Coefficients 1 everywhere, the draws made: the kernel's vector update,
+// and the scaled formula for the values it leaves.
+void updateDrawnRowOne(UpdateRowOneFn fast, TCell* out, int countX, const int64_t* withCentre, const double* draws,
+                       uint32_t* unsure, const Coefficients& c)
 {
-    drawRow(draws, countX, rng, next);
     const size_t count = fast(out, countX, withCentre, draws, c.noiseScaled, unsure);
     for (size_t n = 0; n < count; ++n) {
         const size_t i = unsure[n];
@@ -133,6 +132,13 @@ void updateRowOne(UpdateRowOneFn fast, TCell* out, int countX, const int64_t* wi
         const size_t k = i - 3 * x;
         out[x].Potential[k] = scaledUpdate<true>(0, withCentre[i], draws[x], 1.0, c.noiseScaled[k]);
     }
+}
+
+void updateRowOne(UpdateRowOneFn fast, TCell* out, int countX, const int64_t* withCentre, double* draws,
+                  uint32_t* unsure, TRandom& rng, const Coefficients& c, const TCell* next)
+{
+    drawRow(draws, countX, rng, next);
+    updateDrawnRowOne(fast, out, countX, withCentre, draws, unsure, c);
 }
 
 // The formula itself, for values the scaled update cannot take: value i of
@@ -234,9 +240,18 @@ void diffuse(Grid& grid, const TWeightTable& weights, TRandom& rng, FieldSurvey*
 
     for (int y = 0; y < countY; ++y) {
         TCell* out = cells.row(y);
-        if (u.scalable) {
+        const TCell* next = cells.row(y + 2 < countY ? y + 2 : y);
+        if (u.fast && kernels.centreSumsDrawing) {
+            // The fast update reads no sums without the centre.
+            kernels.centreSumsDrawing(*up, *mid, *down, countX, limbo.withCentre.data(), limbo.draws.data(), rng,
+                                      next);
+            updateDrawnRowOne(u.fast, out, countX, limbo.withCentre.data(), limbo.draws.data(), limbo.unsure.data(),
+                              c);
+            if (up->anyInexact || mid->anyInexact || down->anyInexact)
+                redoInexact(kernels, out, *up, *mid, *down, countX, limbo, c);
+        } else if (u.scalable) {
             kernels.rowSums(*up, *mid, *down, countX, limbo.sums.data(), limbo.withCentre.data());
-            scaledRow(u, out, countX, limbo, rng, cells.row(y + 2 < countY ? y + 2 : y));
+            scaledRow(u, out, countX, limbo, rng, next);
             if (up->anyInexact || mid->anyInexact || down->anyInexact)
                 redoInexact(kernels, out, *up, *mid, *down, countX, limbo, c);
         } else {

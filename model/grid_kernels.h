@@ -5,6 +5,7 @@
 
 #include "model/empty_cell_survey.h"
 #include "model/grid.h"
+#include "model/random.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,12 +43,22 @@ inline bool FastUpdateTakes(double noise)
 // twins and their flags, the wrapped ends and the sums across.
 using LoadRowFn = void (*)(TLimboRow& row, const TCell* cells, int countX);
 
+// Neighbour sums of the middle row, centre left out, and the same plus
+// eight times the centre.
+using RowSumsFn = void (*)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
+                           int64_t* withCentre);
+
+// The sums plus eight times the centre (as RowSumsFn gives them) of the
+// middle row, and the row's random numbers, one per cell in column order,
+// drawn from `rng`; the cells of `next` are fetched meanwhile. What the fast
+// update reads, in one loop, so that the generator's chain of dependent
+// steps runs beside the loads and stores of the sums.
+using CentreSumsDrawingFn = void (*)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                                     int64_t* withCentre, double* draws, TRandom& rng, const TCell* next);
+
 struct GridKernelTable {
     LoadRowFn loadRow;
-    // Neighbour sums of the middle row, centre left out, and the same plus
-    // eight times the centre.
-    void (*rowSums)(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX, int64_t* sums,
-                    int64_t* withCentre);
+    RowSumsFn rowSums;
     // The update of a row whose coefficients are all 1, several values at
     // once (see UpdateRowOne); none where only the formula runs.
     UpdateRowOneFn updateRowOne;
@@ -72,6 +83,8 @@ struct GridKernelTable {
     // from TrackHiStart and TrackLoStart.
     void (*trackBounds)(const TCell* cells, size_t count, double hi[2], double lo[2]);
     void (*rescaleTracks)(TCell* cells, size_t count, const TrackScale& scale);
+    // None where the sums and the draws run one after the other.
+    CentreSumsDrawingFn centreSumsDrawing;
 };
 
 inline constexpr double TrackHiStart = 0.1;
@@ -87,6 +100,12 @@ const GridKernelTable& PlainGridKernels();
 UpdateRowOneFn Avx2UpdateRowOne();
 // The row load with the twins in AVX2, or nothing.
 LoadRowFn Avx2LoadRow();
+// The neighbour sums in AVX2, or nothing; the same with the draws.
+RowSumsFn Avx2RowSums();
+CentreSumsDrawingFn Avx2CentreSumsDrawing();
+// Puts the track bounds, the rescales and the row survey in AVX2 into `table` where the
+// processor has it; leaves the table as it is otherwise.
+void UseAvx2Passes(GridKernelTable& table);
 // The AVX-512 table, or nothing where the processor or the build has none.
 const GridKernelTable* Avx512GridKernels();
 

@@ -9,6 +9,8 @@
 
 #include <immintrin.h>
 
+#include <cstring>
+
 #define LANDUSE_AVX2 __attribute__((target("avx2,fma")))
 
 namespace landuse {
@@ -156,6 +158,24 @@ LANDUSE_AVX2 inline __m256i twinsAvx2(__m256d v, int& bad)
     return _mm256_and_si256(f, _mm256_castpd_si256(inRange));
 }
 
+// Four flags, one byte each, from four bits.
+constexpr uint32_t FlagBytes[16] = {
+    0x00000000, 0x00000001, 0x00000100, 0x00000101, 0x00010000, 0x00010001, 0x00010100, 0x00010101,
+    0x01000000, 0x01000001, 0x01000100, 0x01000101, 0x01010000, 0x01010001, 0x01010100, 0x01010101,
+};
+
+// Values i .. i + 3 of the row: their twins and flags; returns the flags
+// as bits.
+LANDUSE_AVX2 inline int twinsAt(__m256d v, size_t i, int64_t* fixed, uint8_t* inexact)
+{
+    int bad;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(fixed + i), twinsAvx2(v, bad));
+    std::memcpy(inexact + i, &FlagBytes[bad], 4);
+    return bad;
+}
+
+// Four cells at a time go straight from the cells into three vectors of
+// the row, the fields of cell c at 3 * c .. 3 * c + 2.
 LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
 {
     constexpr size_t Lead = TLimboRow::Lead;
@@ -163,17 +183,31 @@ LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
     double* value = row.value.data() + Lead;
     int64_t* fixed = row.fixed.data() + Lead;
     uint8_t* inexact = row.inexact.data() + Lead;
-    for (int x = 0; x < countX; ++x)
-        for (int k = 0; k < 3; ++k)
-            value[3 * size_t(x) + size_t(k)] = cells[x].Potential[k];
-    // The last group runs into the entries after the last column, which the
-    // wrap then overwrites.
     int any = 0;
-    for (size_t i = 0; i < n; i += 4) {
-        int bad;
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(fixed + i), twinsAvx2(_mm256_loadu_pd(value + i), bad));
-        for (int l = 0; l < 4; ++l)
-            inexact[i + size_t(l)] = uint8_t(bad >> l & 1);
+    size_t x = 0;
+    for (; x + 4 <= size_t(countX); x += 4) {
+        const double* a = cells[x].Potential;
+        const double* b = cells[x + 1].Potential;
+        const double* c = cells[x + 2].Potential;
+        const double* d = cells[x + 3].Potential;
+        const __m256d v0 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(a)),
+                                                _mm_loadh_pd(_mm_load_sd(a + 2), b), 1);
+        const __m256d v1 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(b + 1)), _mm_loadu_pd(c), 1);
+        const __m256d v2 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadh_pd(_mm_load_sd(c + 2), d)),
+                                                _mm_loadu_pd(d + 1), 1);
+        const size_t i = 3 * x;
+        _mm256_storeu_pd(value + i, v0);
+        _mm256_storeu_pd(value + i + 4, v1);
+        _mm256_storeu_pd(value + i + 8, v2);
+        any |= twinsAt(v0, i, fixed, inexact) | twinsAt(v1, i + 4, fixed, inexact) | twinsAt(v2, i + 8, fixed, inexact);
+    }
+    // The last cells: the last group runs into the entries after the last
+    // column, which the wrap then overwrites.
+    for (size_t r = x; r < size_t(countX); ++r)
+        for (int k = 0; k < 3; ++k)
+            value[3 * r + size_t(k)] = cells[r].Potential[k];
+    for (size_t i = 3 * x; i < n; i += 4) {
+        int bad = twinsAt(_mm256_loadu_pd(value + i), i, fixed, inexact);
         if (n - i < 4)
             bad &= (1 << (n - i)) - 1;
         any |= bad;
@@ -182,8 +216,76 @@ LANDUSE_AVX2 void loadRowAvx2(TLimboRow& row, const TCell* cells, int countX)
     WrapLimboRow(row, countX);
     const int64_t* f = row.fixed.data() + Lead;
     int64_t* across = row.across.data();
-    for (size_t i = 0; i < n; ++i)
-        across[i] = f[i - 3] + f[i] + f[i + 3];
+    for (size_t i = 0; i < n; i += 4) {
+        const auto at = [f, i](ptrdiff_t off) LANDUSE_AVX2 {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(f + ptrdiff_t(i) + off));
+        };
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(across + i), _mm256_add_epi64(_mm256_add_epi64(at(-3), at(0)), at(3)));
+    }
+}
+
+// Integer sums are exact in any order. The last group runs into the rows'
+// slack.
+LANDUSE_AVX2 void sumsAvx2(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                           int64_t* sums, int64_t* withCentre)
+{
+    const int64_t* u = up.across.data();
+    const int64_t* m = mid.across.data();
+    const int64_t* d = down.across.data();
+    const int64_t* centre = mid.fixed.data() + TLimboRow::Lead;
+    const size_t n = 3 * size_t(countX);
+    for (size_t i = 0; i < n; i += 4) {
+        const auto at = [i](const int64_t* p) LANDUSE_AVX2 {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        };
+        const __m256i c = at(centre);
+        const __m256i s = _mm256_sub_epi64(_mm256_add_epi64(_mm256_add_epi64(at(u), at(m)), at(d)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i), s);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(withCentre + i), _mm256_add_epi64(s, _mm256_slli_epi64(c, 3)));
+    }
+}
+
+LANDUSE_AVX2 inline __m256i centreSumsAvx2(const int64_t* u, const int64_t* m, const int64_t* d, const int64_t* centre,
+                                          size_t i)
+{
+    const auto at = [i](const int64_t* p) LANDUSE_AVX2 {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+    };
+    const __m256i c = at(centre);
+    return _mm256_add_epi64(_mm256_add_epi64(_mm256_add_epi64(at(u), at(m)), at(d)), _mm256_sub_epi64(_mm256_slli_epi64(c, 3), c));
+}
+
+// Four cells a turn: twelve sums and four draws. The last sums run into
+// the rows' slack; the draws stop at the last cell.
+LANDUSE_AVX2 void centreSumsDrawingAvx2(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down, int countX,
+                                        int64_t* withCentre, double* draws, TRandom& rng, const TCell* next)
+{
+    const int64_t* u = up.across.data();
+    const int64_t* m = mid.across.data();
+    const int64_t* d = down.across.data();
+    const int64_t* centre = mid.fixed.data() + TLimboRow::Lead;
+    const size_t cells = size_t(countX);
+    TRandom local = rng;
+    size_t x = 0;
+    const auto sums = [&](size_t i) LANDUSE_AVX2 {
+        for (size_t j = 0; j < 12; j += 4)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(withCentre + i + j), centreSumsAvx2(u, m, d, centre, i + j));
+    };
+    for (; x + 4 <= cells; x += 4) {
+        sums(3 * x);
+        for (size_t c = 0; c < 4; ++c) {
+            __builtin_prefetch(next + x + c);
+            draws[x + c] = local.Random();
+        }
+    }
+    if (x < cells) {
+        sums(3 * x);
+        for (; x < cells; ++x) {
+            __builtin_prefetch(next + x);
+            draws[x] = local.Random();
+        }
+    }
+    rng = local;
 }
 
 bool cpuHasAvx2()
@@ -206,6 +308,18 @@ LoadRowFn Avx2LoadRow()
     return has ? loadRowAvx2 : nullptr;
 }
 
+RowSumsFn Avx2RowSums()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? sumsAvx2 : nullptr;
+}
+
+CentreSumsDrawingFn Avx2CentreSumsDrawing()
+{
+    static const bool has = cpuHasAvx2();
+    return has ? centreSumsDrawingAvx2 : nullptr;
+}
+
 } // namespace landuse
 
 #else
@@ -218,6 +332,16 @@ UpdateRowOneFn Avx2UpdateRowOne()
 }
 
 LoadRowFn Avx2LoadRow()
+{
+    return nullptr;
+}
+
+RowSumsFn Avx2RowSums()
+{
+    return nullptr;
+}
+
+CentreSumsDrawingFn Avx2CentreSumsDrawing()
 {
     return nullptr;
 }

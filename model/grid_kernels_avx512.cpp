@@ -784,6 +784,7 @@ constexpr GridKernelTable Avx512 = {
     rescaleFieldsSurveyingAvx512,
     trackBoundsAvx512,
     rescaleTracksAvx512,
+    nullptr,
 };
 
 } // namespace

@@ -266,6 +266,7 @@ constexpr GridKernelTable Plain = {
     rescaleFieldsSurveyingPortable,
     trackBoundsPortable,
     rescaleTracksPortable,
+    nullptr,
 };
 
 } // namespace
@@ -297,6 +298,10 @@ const GridKernelTable& PortableGridKernels()
         t.updateRowOne = Avx2UpdateRowOne();
         if (LoadRowFn load = Avx2LoadRow())
             t.loadRow = load;
+        if (RowSumsFn sums = Avx2RowSums())
+            t.rowSums = sums;
+        t.centreSumsDrawing = Avx2CentreSumsDrawing();
+        UseAvx2Passes(t);
         return t;
     }();
     return portable;

@@ -183,4 +183,21 @@ TEST(Steering, TablesGiveTheLibraryResults)
     for (int dy = -3; dy <= 3; ++dy)
         for (int dx = -3; dx <= 3; ++dx)
             EXPECT_EQ(HeadingOfStep(dx, dy), int(std::nearbyint(std::atan2(dy, dx) * (180.0 / ModelPi))));
+    // Window ends: one correction each way, a full modulo where that is not
+    // enough, then the nearest whole degree, halves to even.
+    for (int angle = -3000; angle <= 3000; ++angle) {
+        double a = angle - 22.5;
+        if (!(a >= 0))
+            a += 360;
+        if (a > 360)
+            a -= 360;
+        if (!(a >= 0 && a <= 360)) {
+            a = std::fmod(a, 360.0);
+            if (a < 0)
+                a += 360;
+        }
+        const int whole = int(std::nearbyint(a));
+        const int octant = whole <= 45 ? 1 : (whole + 44) / 45;
+        ASSERT_EQ(WindowOctant(angle), octant) << angle;
+    }
 }
