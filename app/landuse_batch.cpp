@@ -1,17 +1,17 @@
 // landuse-batch: the window's parameter sweeps without a window, on every
 // processor of a machine or as the tasks of a Slurm job array.
 
-#include "app/batch_folder.h"
 #include "app/batch_options.h"
-#include "app/batch_progress.h"
-#include "app/batch_runner.h"
-#include "app/run_options.h"
 #include "app/message_line.h"
+#include "app/run_options.h"
 #include "app/usage_text.h"
+#include "batch/batch_folder.h"
+#include "batch/batch_progress.h"
+#include "batch/batch_run.h"
+#include "batch/batch_runner.h"
+#include "batch/experiment_results.h"
 #include "model/numtext.h"
 #include "model/random.h"
-#include "sim/batch_run.h"
-#include "sim/experiment_results.h"
 #include "ui/experiment_report.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "sim/batch_plan.h"
+#include "batch/batch_plan.h"
 
 #include "agents/growth.h"
 #include "model/geometry.h"
