@@ -24,6 +24,19 @@ void BuildTiles(std::vector<TTile>& tiles, int32_t cellCountY, int32_t tileSize)
 
 namespace {
 
+const char* const Ana1Headers[4] = {"time", "intercept K", "correlation r\u00b2", "slope"};
+const char* const Ana2Headers[4] = {"rank", "popul. in sim", "ideal distrib.", "difference"};
+
+// A grid of `rows` rows in all: the headers, then blank rows.
+TextGrid headedGrid(const char* const (&headers)[4], int rows)
+{
+    TextGrid grid(4);
+    grid.setRowCount(rows);
+    for (int c = 0; c < 4; ++c)
+        grid.cell(c, 0) = headers[c];
+    return grid;
+}
+
 template <typename Before>
 void quickSort(std::vector<TTile>& list, int left, int right, Before before)
 {
@@ -106,16 +119,8 @@ void RankSizeWindow::ResetRankSize()
     C_Linear.RemoveAllSeries();
     C_Linear.SetTitle("linear distribution");
 
-    static const char* const headers1[] = {"time", "intercept K", "correlation r\u00b2", "slope"};
-    static const char* const headers2[] = {"rank", "popul. in sim", "ideal distrib.", "difference"};
-    SG_Ana1 = TextGrid(4);
-    SG_Ana2 = TextGrid(4);
-    SG_Ana1.setRowCount(2);
-    SG_Ana2.setRowCount(2);
-    for (int c = 0; c < 4; ++c) {
-        SG_Ana1.cell(c, 0) = headers1[c];
-        SG_Ana2.cell(c, 0) = headers2[c];
-    }
+    SG_Ana1 = headedGrid(Ana1Headers, 2);
+    SG_Ana2 = headedGrid(Ana2Headers, 2);
     GridsChanged.callEach([](const auto& call) { call(); });
 }
 
@@ -169,11 +174,7 @@ void RankSizeWindow::ShowRankSize(const std::vector<TTile>& sorted, int32_t step
         linear.Add(double(i), double(sorted[i - 1].Population));
 
     // Rebuilt for each measure, so no row keeps a value of an earlier one.
-    SG_Ana2 = TextGrid(4);
-    SG_Ana2.setRowCount(int(n) + 2);
-    static const char* const headers2[] = {"rank", "popul. in sim", "ideal distrib.", "difference"};
-    for (int c = 0; c < 4; ++c)
-        SG_Ana2.cell(c, 0) = headers2[c];
+    SG_Ana2 = headedGrid(Ana2Headers, int(n) + 2);
     double sum = 0;
     for (size_t i = 1; i <= n; ++i) {
         const int32_t p = sorted[i - 1].Population;

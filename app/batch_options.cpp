@@ -3,12 +3,9 @@
 #include "app/run_options.h"
 #include "model/numtext.h"
 
-#include <sched.h>
-
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
-#include <thread>
 
 namespace landuse {
 
@@ -106,15 +103,6 @@ std::optional<Shard> ShardFromEnvironment(const Environment& env)
                                     + " tasks from " + IntToStr(int64_t(min))
                                     + " (an array with steps, such as 0-9:2, needs --shard I/N)");
     return Shard{task - min, count};
-}
-
-unsigned AvailableProcessors()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return unsigned(CPU_COUNT(&set));
-    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 BatchOptions ParseBatchOptions(int argc, char** argv)

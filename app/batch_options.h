@@ -1,8 +1,9 @@
 #pragma once
 // Command line of the batch runner.
 
+#include "batch/batch_plan.h"
+#include "batch/shard.h"
 #include "model/grid.h"
-#include "sim/batch_plan.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,12 +14,6 @@
 #include <vector>
 
 namespace landuse {
-
-// The runs whose number modulo `count` is `index`.
-struct Shard {
-    uint64_t index = 0;
-    uint64_t count = 1;
-};
 
 struct BatchOptions {
     bool help = false;
@@ -54,8 +49,5 @@ Shard ParseShard(std::string_view text);
 // std::invalid_argument when the variables do not make a shard.
 using Environment = std::function<const char*(const char*)>;
 std::optional<Shard> ShardFromEnvironment(const Environment& env = std::getenv);
-
-// The processors this process may run on; at least 1.
-unsigned AvailableProcessors();
 
 } // namespace landuse

@@ -1,17 +1,18 @@
 // landuse-batch: the window's parameter sweeps without a window, on every
 // processor of a machine or as the tasks of a Slurm job array.
 
-#include "app/batch_folder.h"
 #include "app/batch_options.h"
-#include "app/batch_progress.h"
-#include "app/batch_runner.h"
-#include "app/run_options.h"
 #include "app/message_line.h"
+#include "app/run_options.h"
+#include "app/stop_signal.h"
 #include "app/usage_text.h"
+#include "batch/batch_folder.h"
+#include "batch/batch_progress.h"
+#include "batch/batch_run.h"
+#include "batch/batch_runner.h"
+#include "batch/experiment_results.h"
 #include "model/numtext.h"
 #include "model/random.h"
-#include "sim/batch_run.h"
-#include "sim/experiment_results.h"
 #include "ui/experiment_report.h"
 
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -34,29 +34,6 @@ namespace {
 
 constexpr int ExitFailed = 1;
 constexpr int ExitBad = 2;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal) { stopSignal = signal; }
-
-// The first SIGINT or SIGTERM lets the workers finish their runs; the
-// handler then resets itself, so a second one ends the process at once.
-void installStopHandlers()
-{
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    for (const int signal : {SIGINT, SIGTERM}) {
-        struct sigaction old {};
-        // A background job of a shell starts with SIGINT ignored, and means to stay so.
-        if (signal == SIGINT && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
-            continue;
-        sigaction(signal, &action, nullptr);
-    }
-}
-
-const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
 
 int fail(int status, const std::string& message)
 {
@@ -158,14 +135,14 @@ int run(const BatchJob& job)
     std::cerr << "landuse-batch: " << intro << std::endl;
 
     BatchProgress progress(scan.runs, complete, isatty(STDERR_FILENO) != 0, stderr);
-    const BatchOutcome outcome = RunBatch(job, scan, [] { return stopSignal != 0; }, &progress);
+    const BatchOutcome outcome = RunBatch(job, scan, [] { return StopSignal() != 0; }, &progress);
     progress.clear();
     const uint64_t done = outcome.skipped + outcome.finished;
     const std::string tally = IntToStr(int64_t(done)) + " of " + IntToStr(int64_t(outcome.runs)) + " runs complete";
     if (!outcome.error.empty())
         return fail(ExitFailed, outcome.error + "\nlanduse-batch: " + tally);
     if (done < outcome.runs)
-        return fail(128 + stopSignal, std::string("stopped by ") + signalName(stopSignal) + ": " + tally
+        return fail(128 + StopSignal(), std::string("stopped by ") + SignalName(StopSignal()) + ": " + tally
                                           + "; the same command goes on from there");
     std::string made = IntToStr(int64_t(outcome.finished)) + " made in " + ClockText(uint64_t(progress.elapsed()));
     if (outcome.finished > 0 && progress.elapsed() > 0)
@@ -206,7 +183,9 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return fail(ExitBad, e.what());
     }
-    installStopHandlers();
+    // The first SIGINT or SIGTERM lets the workers finish their runs, a
+    // second one ends the process at once.
+    InstallStopHandlers({SIGINT, SIGTERM}, {.secondEndsAtOnce = true});
     try {
         const int status = run(job);
         if (status != 0 || !options.report)

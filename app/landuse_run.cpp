@@ -10,15 +10,15 @@
 #include "analysis/run_csv.h"
 #include "analysis/statistics.h"
 #include "analysis/world_animation.h"
-#include "app/run_options.h"
 #include "app/message_line.h"
+#include "app/run_options.h"
+#include "app/stop_signal.h"
 #include "app/usage_text.h"
 #include "render/world_raster.h"
 #include "model/numtext.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <array>
@@ -44,26 +44,11 @@ namespace {
 
 constexpr int ExitBad = 2;
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal) { stopSignal = signal; }
-
-bool stopRequested() { return stopSignal != 0; }
+bool stopRequested() { return StopSignal() != 0; }
 
 void installStopHandlers()
 {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: a wait for a pipe's reader ends at the signal
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        // Background jobs of a shell and commands under nohup start with
-        // SIGINT or SIGHUP ignored, and mean to stay so.
-        struct sigaction old {};
-        if (signal != SIGTERM && sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
-            continue;
-        sigaction(signal, &action, nullptr);
-    }
+    InstallStopHandlers({SIGINT, SIGTERM, SIGHUP});
     // A reader that goes away then shows as a failed write, and the run
     // cleans up like after any other failure.
     std::signal(SIGPIPE, SIG_IGN);
@@ -77,22 +62,8 @@ struct Stopped {
 
 void checkStop(int64_t steps)
 {
-    if (stopSignal != 0)
-        throw Stopped{stopSignal, steps};
-}
-
-const char* signalName(int signal)
-{
-    switch (signal) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "a signal";
-    }
+    if (const int signal = StopSignal())
+        throw Stopped{signal, steps};
 }
 
 // Messages that the window would show in a dialog end the run here.
@@ -354,11 +325,11 @@ int main(int argc, char** argv)
     try {
         return run(options);
     } catch (const Stopped& s) {
-        std::cerr << "landuse-run: stopped by " << signalName(s.signal) << " after " << s.steps << " steps\n";
+        std::cerr << "landuse-run: stopped by " << SignalName(s.signal) << " after " << s.steps << " steps\n";
         return 128 + s.signal;
     } catch (const OutputInterrupted&) {
-        std::cerr << "landuse-run: stopped by " << signalName(stopSignal) << '\n';
-        return 128 + stopSignal;
+        std::cerr << "landuse-run: stopped by " << SignalName(StopSignal()) << '\n';
+        return 128 + StopSignal();
     } catch (const std::exception& e) {
         return fail(e.what());
     }

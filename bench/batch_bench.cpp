@@ -1,4 +1,4 @@
-#include "app/batch_runner.h"
+#include "batch/batch_runner.h"
 
 #include <benchmark/benchmark.h>
 

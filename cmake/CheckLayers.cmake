@@ -15,8 +15,9 @@ set(layer_table
   "files:    model files"
   "analysis: model agents render chart files analysis"
   "sim:      model agents render chart files analysis sim"
-  "ui:       model agents render chart files analysis sim ui"
-  "app:      model agents render chart files analysis sim ui app"
+  "batch:    model agents render chart files analysis sim batch"
+  "ui:       model agents render chart files analysis sim batch ui"
+  "app:      model agents render chart files analysis sim batch ui app"
   "python:   model agents render chart files analysis sim python")
 # Free to include anything and not checked, but never included by the layers.
 set(unlayered_folders tests bench)

@@ -6,7 +6,7 @@
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/IncludeDirectives.cmake)
 
-set(core_folders model agents render chart files analysis sim)
+set(core_folders model agents render chart files analysis sim batch)
 
 # A wrong ROOT would otherwise pass with nothing checked.
 if(NOT IS_DIRECTORY "${ROOT}")

@@ -49,8 +49,12 @@ NoiseSteps::NoiseSteps(const ParamRegister& reg)
 
 bool NoiseSteps::next()
 {
-    value_ = double(value_ + increment_);
-    return to_ >= value_;
+    return NextNoise(value_, increment_, [this] { return to_; });
+}
+
+uint8_t SelectedNoiseRow(const ParamRegister& reg)
+{
+    return reg.checked(Ctl::RB_pop) ? 1 : reg.checked(Ctl::RB_serv) ? 2 : reg.checked(Ctl::RB_indu) ? 3 : 0;
 }
 
 std::optional<uint64_t> NoiseSteps::count(uint64_t most) const
@@ -150,12 +154,8 @@ void Simulation::StartAnalysis2()
 
 void Simulation::chooseNoiseRow()
 {
-    if (Register.checked(Ctl::RB_pop))
-        Sweeps.NoiseRow = 1;
-    else if (Register.checked(Ctl::RB_serv))
-        Sweeps.NoiseRow = 2;
-    else if (Register.checked(Ctl::RB_indu))
-        Sweeps.NoiseRow = 3;
+    if (const uint8_t row = SelectedNoiseRow(Register))
+        Sweeps.NoiseRow = row;
 }
 
 void Simulation::StartAnalysis2At(double noise)
@@ -182,8 +182,8 @@ void Simulation::CheckAnalysis2()
     NameRunAnalysis2();
     SavePictures();
     SaveSeriesData();
-    Sweeps.NoiseValue = double(Sweeps.NoiseValue + StrToExtended(Register.text(Ctl::E_incre)));
-    if (StrToExtended(Register.text(Ctl::E_valTo2)) >= Sweeps.NoiseValue) {
+    if (NextNoise(Sweeps.NoiseValue, StrToExtended(Register.text(Ctl::E_incre)),
+                  [this] { return StrToExtended(Register.text(Ctl::E_valTo2)); })) {
         StepCount = 0;
         NewRunAnalysis2(Sweeps.NoiseValue);
         Sweeps.Progress2.run += 1;

@@ -25,6 +25,22 @@ struct SweepState {
 
 class ParamRegister;
 
+// The weight-table row whose noise analysis 2 varies, from its radio
+// buttons tested in the order population, service, industry: 1..3, or 0
+// when none is selected.
+uint8_t SelectedNoiseRow(const ParamRegister& reg);
+
+// One turn of analysis 2's loop: the noise grows by the increment, summed
+// in extended precision and held as a double, and the sweep goes on while
+// the end is at least the new value. `end` gives E_valTo2's value and is
+// asked only after the sum, as the sweep reads its texts.
+template <typename End>
+bool NextNoise(double& noise, long double increment, End end)
+{
+    noise = double(noise + increment);
+    return end() >= noise;
+}
+
 // The noise values of analysis 2 in the order its check steps through them:
 // from E_valFrom2, adding E_incre while E_valTo2 is at least the sum. The
 // texts are extended reals and the value a double, as the sweep holds them;

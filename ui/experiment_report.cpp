@@ -4,7 +4,7 @@
 #include "files/export_file.h"
 #include "chart/chart.h"
 #include "model/numtext.h"
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 #include "ui/chart_view.h"
 
 #include <QFont>

@@ -4,7 +4,7 @@
 // a table of the runs; one folder that needs no network. Each plot's points
 // are kept beside it as CSV (series,x,y) for data tools and checks.
 
-#include "sim/experiment_results.h"
+#include "batch/experiment_results.h"
 
 #include <cstdint>
 #include <filesystem>

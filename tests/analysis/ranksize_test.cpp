@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 using namespace landuse;
 
@@ -194,4 +196,44 @@ TEST(RankSize, FirstMeasureAfterANewSetupFollowsTheCounter)
     EXPECT_EQ(sim.rankSize().SG_Ana1.cell(0, 1), "50");
     EXPECT_EQ(sim.rankSize().C_RankSize.SeriesCount(), 4u);
     EXPECT_EQ(sim.rankSize().C_Linear.SeriesCount(), 1u);
+}
+
+TEST(RankSize, BothGridsKeepTheirHeaderRowsThroughResetsAndMeasures)
+{
+    const std::vector<std::string> ana1 = {"time", "intercept K", "correlation r\u00b2", "slope"};
+    const std::vector<std::string> ana2 = {"rank", "popul. in sim", "ideal distrib.", "difference"};
+    const auto row = [](const TextGrid& grid, int r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < grid.columnCount(); ++c)
+            cells.push_back(grid.cell(c, r));
+        return cells;
+    };
+    const std::vector<std::string> blank(4);
+    TileWorld w;
+    RankSizeWindow& window = w.sim.RankSize;
+    const auto expectReset = [&] {
+        ASSERT_EQ(window.SG_Ana1.rowCount(), 2);
+        ASSERT_EQ(window.SG_Ana2.rowCount(), 2);
+        EXPECT_EQ(row(window.SG_Ana1, 0), ana1);
+        EXPECT_EQ(row(window.SG_Ana2, 0), ana2);
+        EXPECT_EQ(row(window.SG_Ana1, 1), blank);
+        EXPECT_EQ(row(window.SG_Ana2, 1), blank);
+    };
+    window.ResetRankSize();
+    expectReset();
+
+    w.settle(0, 5);
+    w.settle(1, 3);
+    w.measure(100);
+    w.measure(200);
+    ASSERT_EQ(window.SG_Ana1.rowCount(), 3);
+    EXPECT_EQ(row(window.SG_Ana1, 0), ana1);
+    EXPECT_EQ(window.SG_Ana1.cell(0, 2), "200");
+    ASSERT_EQ(window.SG_Ana2.rowCount(), 16 + 2);
+    EXPECT_EQ(row(window.SG_Ana2, 0), ana2);
+    EXPECT_EQ(row(window.SG_Ana2, 1)[1], "5");
+    EXPECT_EQ(window.SG_Ana2.cell(0, 17), "avg. diff.");
+
+    window.ResetRankSize();
+    expectReset();
 }

@@ -2,7 +2,7 @@
 // the programs themselves: a fault that every path shares still shows.
 
 #include "model/cell.h"
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 #include "sim/simulation.h"
 
 #include "support/shell.h"

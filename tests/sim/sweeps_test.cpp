@@ -5,16 +5,20 @@
 #include "model/numtext.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
+#include "sim/sweeps.h"
 
 #include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cmath>
 #include <fstream>
 #include <regex>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 using namespace landuse;
 namespace fs = std::filesystem;
@@ -255,4 +259,35 @@ TEST(Sweeps, FailuresEndTheOperationAndNeverLeaveAWorldThatCannotStep)
     ASSERT_TRUE(restart.sim.NewSetup());
     restart.sim.Step();
     EXPECT_EQ(restart.sim.stepCount(), 1);
+}
+
+TEST(Sweeps, OneTurnOfTheNoiseLoopSumsInExtendedPrecisionAndReadsTheEndAfterTheSum)
+{
+    const long double tenth = StrToExtended("0,1");
+    double noise = 0;
+    std::vector<double> runs;
+    while (NextNoise(noise, tenth, [] { return StrToExtended("0,3"); }))
+        runs.push_back(noise);
+    // Each sum rounded to a double lands on 0.1, 0.2 and 0.3 (a double sum
+    // would pass 0.3), and the one after is the double just below 0.4.
+    EXPECT_EQ(runs, (std::vector<double>{0.1, 0.2, 0.3}));
+    EXPECT_EQ(noise, std::nextafter(0.4, 0.0));
+
+    // The sum stands when the end does not convert, as the window's check leaves it.
+    double failed = 1;
+    EXPECT_THROW(NextNoise(failed, 0.5L, []() -> long double { throw std::invalid_argument("end"); }),
+                 std::invalid_argument);
+    EXPECT_EQ(failed, 1.5);
+}
+
+TEST(Sweeps, TheNoiseRowIsTheFirstSelectedOfPopulationServiceIndustry)
+{
+    ParamRegister reg;
+    EXPECT_EQ(SelectedNoiseRow(reg), 1); // RB_pop at start
+    reg.setChecked(Ctl::RB_indu, true);
+    EXPECT_EQ(SelectedNoiseRow(reg), 3);
+    reg.setChecked(Ctl::RB_serv, true);
+    EXPECT_EQ(SelectedNoiseRow(reg), 2);
+    reg.setChecked(Ctl::RB_serv, false); // none selected now
+    EXPECT_EQ(SelectedNoiseRow(reg), 0);
 }

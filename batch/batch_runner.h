@@ -3,11 +3,11 @@
 // threads, each run a fresh simulation, with the table of results kept up
 // to date as runs finish.
 
-#include "app/batch_folder.h"
-#include "app/batch_options.h"
-#include "app/batch_progress.h"
+#include "batch/batch_folder.h"
+#include "batch/batch_plan.h"
+#include "batch/batch_progress.h"
+#include "batch/shard.h"
 #include "model/grid.h"
-#include "sim/batch_plan.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -33,6 +33,10 @@ struct BatchOutcome {
     uint64_t finished = 0; // made by this start
     std::string error;     // the first failed run's message; the rest stopped after their run
 };
+
+// The processors this process may run on; at least 1: the workers a
+// start has unless told otherwise.
+unsigned AvailableProcessors();
 
 // The run numbers of the shard (all runs without one).
 std::vector<uint64_t> ShardRuns(uint64_t runCount, const std::optional<Shard>& shard);

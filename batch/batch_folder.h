@@ -4,8 +4,8 @@
 //   runs/NNNNNN/ one folder per run
 //   runs.csv     one row per complete run; a shard keeps runs-shard-I-of-N.csv
 
-#include "app/batch_options.h"
-#include "sim/batch_plan.h"
+#include "batch/batch_plan.h"
+#include "batch/shard.h"
 
 #include <cstdint>
 #include <filesystem>

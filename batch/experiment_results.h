@@ -4,7 +4,7 @@
 // statistics over time, its rank-size fits and its final world picture. Works
 // on a partial or sharded experiment: the runs not complete are listed.
 
-#include "sim/batch_plan.h"
+#include "batch/batch_plan.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // What a batch experiment plans from its settings, and the seeds of its runs.
 
-#include "sim/batch_plan.h"
-#include "sim/batch_run.h"
+#include "batch/batch_plan.h"
+#include "batch/batch_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/batch_progress.h"
+#include "batch/batch_progress.h"
 
 #include "model/numtext.h"
 

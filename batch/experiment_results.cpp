@@ -1,9 +1,9 @@
-#include "sim/experiment_results.h"
+#include "batch/experiment_results.h"
 
 #include "files/export_error.h"
 #include "files/export_file.h"
 #include "model/numtext.h"
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 
 #include <charconv>
 #include <cstdint>

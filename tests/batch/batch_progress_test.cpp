@@ -1,6 +1,6 @@
 // What the batch runner tells on standard error while it works.
 
-#include "app/batch_progress.h"
+#include "batch/batch_progress.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "analysis/ranksize.h"
 #include "analysis/statistics.h"
 #include "model/grid.h"
-#include "sim/batch_plan.h"
+#include "batch/batch_plan.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // The batch runner as a script or a cluster job would use it.
 
-#include "app/batch_options.h"
+#include "batch/batch_runner.h"
 #include "render/world_raster.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"

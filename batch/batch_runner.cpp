@@ -1,8 +1,9 @@
-#include "app/batch_runner.h"
+#include "batch/batch_runner.h"
 
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 
 #include <malloc.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <utility>
@@ -135,6 +136,15 @@ BatchOutcome RunBatch(const BatchJob& job, const BatchScan& scan, const std::fun
     if (outcome.error.empty() && outcome.skipped + outcome.finished == outcome.runs)
         table.replace(tableRows());
     return outcome;
+}
+
+unsigned AvailableProcessors()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return unsigned(CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 } // namespace landuse

@@ -1,4 +1,4 @@
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 
 #include "files/export_file.h"
 #include "files/export_paths.h"

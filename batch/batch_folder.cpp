@@ -1,9 +1,9 @@
-#include "app/batch_folder.h"
+#include "batch/batch_folder.h"
 
 #include "files/export_error.h"
 #include "files/export_file.h"
 #include "files/json_text.h"
-#include "sim/batch_run.h"
+#include "batch/batch_run.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "sim/batch_plan.h"
+#include "batch/batch_plan.h"
 
 #include "agents/growth.h"
 #include "model/geometry.h"
@@ -8,6 +8,7 @@
 #include "model/weighttable.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
+#include "sim/sweeps.h"
 
 #include <stdexcept>
 
@@ -59,7 +60,7 @@ void planAnalysis2(BatchPlan& plan, const ParamRegister& reg)
         throw std::invalid_argument("--runs does not apply to analysis2: its runs are the noise values from "
                                     "E_valFrom2 to E_valTo2 by E_incre");
     plan.steps = runLength(reg, Ctl::E_toSteps2);
-    plan.noiseRow = reg.checked(Ctl::RB_pop) ? 1 : reg.checked(Ctl::RB_serv) ? 2 : reg.checked(Ctl::RB_indu) ? 3 : 0;
+    plan.noiseRow = SelectedNoiseRow(reg);
     if (plan.noiseRow == 0)
         throw std::invalid_argument("analysis2 varies the noise of no land use: select RB_pop, RB_serv or RB_indu");
     NoiseSteps steps(reg);
