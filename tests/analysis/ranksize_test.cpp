@@ -210,7 +210,7 @@ TEST(RankSize, BothGridsKeepTheirHeaderRowsThroughResetsAndMeasures)
     };
     const std::vector<std::string> blank(4);
     TileWorld w;
-    RankSizeWindow& window = w.sim.RankSize;
+    RankSizeWindow& window = w.sim.rankSize();
     const auto expectReset = [&] {
         ASSERT_EQ(window.SG_Ana1.rowCount(), 2);
         ASSERT_EQ(window.SG_Ana2.rowCount(), 2);
