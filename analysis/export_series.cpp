@@ -15,14 +15,14 @@ namespace landuse {
 namespace {
 
 template <typename Writer>
-EncodedFile Encode(const Chart& chart, Writer write)
+EncodedFile encode(const Chart& chart, Writer write)
 {
     std::ostringstream bytes(std::ios::binary);
     const WriteReport report = write(bytes, chart);
     return {std::move(bytes).str(), report};
 }
 
-std::string Count(std::size_t n, const char* what)
+std::string countNote(std::size_t n, const char* what)
 {
     return IntToStr(std::int64_t(n)) + " " + what;
 }
@@ -59,7 +59,7 @@ std::array<std::filesystem::path, 3> SeriesDataFiles(const std::filesystem::path
 
 std::array<EncodedFile, 3> EncodeSeriesData(const Chart& rankSize, const Chart& linear, const Chart& timeSeries)
 {
-    return {Encode(rankSize, WriteWorksheet), Encode(linear, WriteChartXml), Encode(timeSeries, WriteChartXml)};
+    return {encode(rankSize, WriteWorksheet), encode(linear, WriteChartXml), encode(timeSeries, WriteChartXml)};
 }
 
 std::string DescribeOmissions(const std::vector<WrittenFile>& files)
@@ -67,7 +67,7 @@ std::string DescribeOmissions(const std::vector<WrittenFile>& files)
     std::string text;
     for (const WrittenFile& f : files) {
         const WriteReport& r = f.report;
-        if (r.Complete())
+        if (r.complete())
             continue;
         std::string parts;
         const auto add = [&](const std::string& part) {
@@ -76,11 +76,11 @@ std::string DescribeOmissions(const std::vector<WrittenFile>& files)
             parts += part;
         };
         if (r.droppedColumns > 0)
-            add(Count(r.droppedColumns, "columns beyond the worksheet's last column left out"));
+            add(countNote(r.droppedColumns, "columns beyond the worksheet's last column left out"));
         if (r.droppedRows > 0)
-            add(Count(r.droppedRows, "rows beyond the worksheet's last row left out"));
+            add(countNote(r.droppedRows, "rows beyond the worksheet's last row left out"));
         if (r.nonFiniteValues > 0)
-            add(Count(r.nonFiniteValues, "values that are not finite numbers left empty"));
+            add(countNote(r.nonFiniteValues, "values that are not finite numbers left empty"));
         text += '"';
         text += f.file.string();
         text += "\": ";

@@ -110,7 +110,7 @@ BatchJob prepare(const BatchOptions& options, std::optional<FolderLock>& lock)
     else if (job.shard)
         throw std::invalid_argument("the shards of an experiment need one master seed: give --seed S");
     else
-        request.seed = TRandom::ClockSeed();
+        request.seed = TRandom::clockSeed();
     job.plan = PlanBatch(std::move(request));
     PrepareBatchFolder(job.outDir);
     lock.emplace(job.outDir, job.shard);

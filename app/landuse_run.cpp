@@ -176,7 +176,7 @@ int fail(const std::string& message)
 int run(const RunOptions& options)
 {
     RunnerHost host;
-    const uint64_t seed = options.seed ? *options.seed : TRandom::ClockSeed();
+    const uint64_t seed = options.seed ? *options.seed : TRandom::clockSeed();
     Simulation sim(&host, seed);
     sim.setKernels(ChooseKernels(options.kernels, std::getenv("LANDUSE_KERNELS")));
     // Drawn from the first setup on, as the window draws.

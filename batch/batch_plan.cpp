@@ -28,7 +28,7 @@ int32_t runLength(const ParamRegister& reg, Ctl id)
 {
     const int32_t steps = reg.readInt(id);
     if (steps < 1)
-        throw std::invalid_argument(std::string(controlDef(id).name) + ": " + Quoted(reg.text(id))
+        throw std::invalid_argument(std::string(ControlDefOf(id).name) + ": " + Quoted(reg.text(id))
                                     + " steps: a run lasts at least 1 step");
     return steps;
 }

@@ -103,7 +103,7 @@ std::string runJson(const BatchPlan& plan, const RunRecord& r, const Simulation&
     j += "  },\n  \"counts\": {\n";
     const Ctl counts[] = {Ctl::Edit_anzAg, Ctl::E_crAgs, Ctl::E_crServ, Ctl::E_crIndu};
     for (size_t i = 0; i < std::size(counts); ++i)
-        field(j, controlDef(counts[i]).name, IntToStr(sim.controls().readInt(counts[i])), i + 1 == std::size(counts));
+        field(j, ControlDefOf(counts[i]).name, IntToStr(sim.controls().readInt(counts[i])), i + 1 == std::size(counts));
     j += "  },\n  \"result\": {\n";
     field(j, "step", IntToStr(r.step));
     field(j, "agents", IntToStr(r.agents));

@@ -8,7 +8,7 @@ namespace {
 
 // Dark enough to read on a white background, far enough apart to tell the
 // five statistics lines apart at a glance.
-constexpr std::array<Rgb, 12> kPalette{{
+constexpr std::array<Rgb, 12> ChartPalette{{
     {255, 0, 0},     // red
     {0, 128, 0},     // green
     {0, 0, 255},     // blue
@@ -27,9 +27,9 @@ constexpr std::array<Rgb, 12> kPalette{{
 
 Rgb AutoSeriesColor(std::size_t creationIndex)
 {
-    return kPalette[creationIndex % kPalette.size()];
+    return ChartPalette[creationIndex % ChartPalette.size()];
 }
 
-std::size_t AutoPaletteSize() { return kPalette.size(); }
+std::size_t AutoPaletteSize() { return ChartPalette.size(); }
 
 } // namespace landuse

@@ -28,8 +28,8 @@ struct Marker {
 };
 
 // Names of the two value lists, as the file writers label them.
-inline constexpr std::string_view kXValuesName = "X";
-inline constexpr std::string_view kYValuesName = "Y";
+inline constexpr std::string_view XValuesName = "X";
+inline constexpr std::string_view YValuesName = "Y";
 
 // A line series. With a function (least squares, correlation) and a source
 // series its points are computed from the source and follow every change of

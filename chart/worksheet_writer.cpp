@@ -12,71 +12,71 @@ namespace landuse {
 
 namespace {
 
-constexpr std::uint16_t kBof = 0x0809;
-constexpr std::uint16_t kDimensions = 0x0200;
-constexpr std::uint16_t kLabel = 0x0004;
-constexpr std::uint16_t kNumber = 0x0003;
-constexpr std::uint16_t kBlank = 0x0001;
-constexpr std::uint16_t kEof = 0x000A;
+constexpr std::uint16_t BiffBof = 0x0809;
+constexpr std::uint16_t BiffDimensions = 0x0200;
+constexpr std::uint16_t BiffLabel = 0x0004;
+constexpr std::uint16_t BiffNumber = 0x0003;
+constexpr std::uint16_t BiffBlank = 0x0001;
+constexpr std::uint16_t BiffEof = 0x000A;
 
 class RecordWriter {
 public:
     explicit RecordWriter(std::ostream& out) : out_(out) {}
 
-    void U8(std::uint8_t v) { out_.put(char(v)); }
-    void U16(std::uint16_t v)
+    void u8(std::uint8_t v) { out_.put(char(v)); }
+    void u16(std::uint16_t v)
     {
-        U8(std::uint8_t(v & 0xFF));
-        U8(std::uint8_t(v >> 8));
+        u8(std::uint8_t(v & 0xFF));
+        u8(std::uint8_t(v >> 8));
     }
-    void Double(double v)
+    void f64(double v)
     {
         std::uint64_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         for (int i = 0; i < 8; ++i)
-            U8(std::uint8_t(bits >> (8 * i)));
+            u8(std::uint8_t(bits >> (8 * i)));
     }
-    void Header(std::uint16_t number, std::uint16_t length)
+    void header(std::uint16_t number, std::uint16_t length)
     {
-        U16(number);
-        U16(length);
+        u16(number);
+        u16(length);
     }
     // Row, column and the three attribute bytes every cell record starts with.
     void Cell(std::size_t row, std::size_t column)
     {
-        U16(std::uint16_t(row));
-        U16(std::uint16_t(column));
-        U8(0);
-        U8(0);
-        U8(0);
+        u16(std::uint16_t(row));
+        u16(std::uint16_t(column));
+        u8(0);
+        u8(0);
+        u8(0);
     }
 
 private:
     std::ostream& out_;
 };
 
-void WriteLabel(RecordWriter& w, std::size_t column, std::string_view text)
+void writeLabel(RecordWriter& w, std::size_t column, std::string_view text)
 {
-    w.Header(kLabel, std::uint16_t(8 + text.size()));
+    w.header(BiffLabel, std::uint16_t(8 + text.size()));
     w.Cell(0, column);
-    w.U8(std::uint8_t(text.size()));
+    w.u8(std::uint8_t(text.size()));
     for (char c : text)
-        w.U8(std::uint8_t(c));
+        w.u8(std::uint8_t(c));
 }
 
 // One cell of a data row: the value, or BLANK when there is none to write.
-void WriteValue(RecordWriter& w, std::size_t row, std::size_t column, const std::vector<double>& values,
+void writeValue(RecordWriter& w, std::size_t row, std::size_t column, const std::vector<double>& values,
                 std::size_t index, WriteReport& report)
 {
     if (index < values.size() && std::isfinite(values[index])) {
-        w.Header(kNumber, 15);
+        w.header(BiffNumber, 15);
         w.Cell(row, column);
-        w.Double(values[index]);
+        w.f64(values[index]);
         return;
     }
     if (index < values.size())
         ++report.nonFiniteValues;
-    w.Header(kBlank, 7);
+    w.header(BiffBlank, 7);
     w.Cell(row, column);
 }
 
@@ -88,31 +88,31 @@ WriteReport WriteWorksheet(std::ostream& out, const Chart& chart)
     const bool withX = WritesXValues(chart);
     const std::size_t perSeries = withX ? 2 : 1;
 
-    const std::size_t seriesCount = std::min(chart.SeriesCount(), kWorksheetMaxColumns / perSeries);
+    const std::size_t seriesCount = std::min(chart.SeriesCount(), WorksheetMaxColumns / perSeries);
     const std::size_t columns = seriesCount * perSeries;
     report.droppedColumns = chart.SeriesCount() * perSeries - columns;
 
     std::size_t dataRows = 0;
     for (std::size_t s = 0; s < seriesCount; ++s)
         dataRows = std::max(dataRows, chart.SeriesAt(s).Count());
-    const std::size_t rows = std::min(dataRows, kWorksheetMaxRows - 1);
+    const std::size_t rows = std::min(dataRows, WorksheetMaxRows - 1);
     report.droppedRows = dataRows - rows;
 
     RecordWriter w(out);
-    w.Header(kBof, 8);
+    w.header(BiffBof, 8);
     for (std::uint8_t b : {0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x00})
-        w.U8(b);
+        w.u8(b);
 
-    w.Header(kDimensions, 10);
-    w.U16(0);
-    w.U16(std::uint16_t(rows + 1));
-    w.U16(0);
-    w.U16(std::uint16_t(columns));
-    w.U16(0);
+    w.header(BiffDimensions, 10);
+    w.u16(0);
+    w.u16(std::uint16_t(rows + 1));
+    w.u16(0);
+    w.u16(std::uint16_t(columns));
+    w.u16(0);
 
     for (std::size_t column = 0; column < columns; ++column) {
         const bool isX = withX && column % 2 == 0;
-        WriteLabel(w, column, isX ? kXValuesName : kYValuesName);
+        writeLabel(w, column, isX ? XValuesName : YValuesName);
     }
 
     for (std::size_t i = 0; i < rows; ++i) {
@@ -120,12 +120,12 @@ WriteReport WriteWorksheet(std::ostream& out, const Chart& chart)
         for (std::size_t s = 0; s < seriesCount; ++s) {
             const Series& series = chart.SeriesAt(s);
             if (withX)
-                WriteValue(w, i + 1, column++, series.XValues(), i, report);
-            WriteValue(w, i + 1, column++, series.YValues(), i, report);
+                writeValue(w, i + 1, column++, series.XValues(), i, report);
+            writeValue(w, i + 1, column++, series.YValues(), i, report);
         }
     }
 
-    w.Header(kEof, 0);
+    w.header(BiffEof, 0);
     return report;
 }
 

@@ -10,8 +10,8 @@ namespace landuse {
 
 // The file declares itself a version-0 (BIFF2) worksheet, whose readers stop
 // at 256 columns and 16,384 rows; the header row counts as one of them.
-inline constexpr std::size_t kWorksheetMaxColumns = 256;
-inline constexpr std::size_t kWorksheetMaxRows = 16384;
+inline constexpr std::size_t WorksheetMaxColumns = 256;
+inline constexpr std::size_t WorksheetMaxRows = 16384;
 
 // Writes all series of the chart as a BIFF worksheet: a header row with the
 // value-list names, then one row per point index, each series contributing

@@ -11,7 +11,7 @@ struct WriteReport {
     std::size_t droppedRows = 0;     // data rows beyond the worksheet's last one
     std::size_t nonFiniteValues = 0; // NaN or infinity, written as empty cells
 
-    bool Complete() const { return droppedColumns == 0 && droppedRows == 0 && nonFiniteValues == 0; }
+    bool complete() const { return droppedColumns == 0 && droppedRows == 0 && nonFiniteValues == 0; }
 };
 
 } // namespace landuse

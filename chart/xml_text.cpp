@@ -7,7 +7,7 @@ namespace landuse {
 namespace {
 
 // Decodes one UTF-8 sequence at text[i]; returns its length, 0 if invalid.
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code)
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& code)
 {
     const auto byte = [&](std::size_t k) { return std::uint8_t(text[i + k]); };
     const std::uint8_t lead = byte(0);
@@ -43,7 +43,7 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code)
     return length;
 }
 
-bool AllowedInXml(char32_t c)
+bool allowedInXml(char32_t c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
            (c >= 0x10000 && c <= 0x10FFFF);
@@ -57,14 +57,14 @@ std::string XmlAttributeText(std::string_view utf8)
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t c;
-        std::size_t length = DecodeUtf8(utf8, i, c);
+        std::size_t length = decodeUtf8(utf8, i, c);
         if (length == 0) {
             c = std::uint8_t(utf8[i]);
             length = 1;
         }
         i += length;
 
-        if (!AllowedInXml(c)) {
+        if (!allowedInXml(c)) {
             out += '?';
         } else if (c == '&') {
             out += "&amp;";

@@ -10,23 +10,23 @@ namespace landuse {
 
 namespace {
 
-constexpr std::size_t kFileHeaderSize = 14;
-constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kPixelsPerMetre = 2835; // 72 dpi
+constexpr std::size_t FileHeaderSize = 14;
+constexpr std::size_t InfoHeaderSize = 40;
+constexpr std::uint32_t PixelsPerMetre = 2835; // 72 dpi
 
-void Put16(std::string& out, std::uint16_t v)
+void put16(std::string& out, std::uint16_t v)
 {
     out += char(v & 0xFF);
     out += char(v >> 8);
 }
 
-void Put32(std::string& out, std::uint32_t v)
+void put32(std::string& out, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         out += char((v >> (8 * i)) & 0xFF);
 }
 
-std::uint32_t Get32(std::string_view b, std::size_t at)
+std::uint32_t get32(std::string_view b, std::size_t at)
 {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i)
@@ -34,13 +34,13 @@ std::uint32_t Get32(std::string_view b, std::size_t at)
     return v;
 }
 
-std::uint16_t Get16(std::string_view b, std::size_t at)
+std::uint16_t get16(std::string_view b, std::size_t at)
 {
     return std::uint16_t(std::uint8_t(b[at]) | (std::uint8_t(b[at + 1]) << 8));
 }
 
 // Rows are padded to a multiple of four bytes.
-std::uint64_t RowStride(std::uint64_t width) { return (width * 3 + 3) / 4 * 4; }
+std::uint64_t rowStride(std::uint64_t width) { return (width * 3 + 3) / 4 * 4; }
 
 } // namespace
 
@@ -49,30 +49,30 @@ std::string EncodeBmp(const RgbImage& image)
     if (image.width <= 0 || image.height <= 0 ||
         image.rgb.size() != std::size_t(image.width) * std::size_t(image.height) * 3)
         throw std::invalid_argument("picture size does not match its pixels");
-    const std::uint64_t stride = RowStride(std::uint64_t(image.width));
+    const std::uint64_t stride = rowStride(std::uint64_t(image.width));
     const std::uint64_t pixelBytes = stride * std::uint64_t(image.height);
-    const std::uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + pixelBytes;
+    const std::uint64_t fileSize = FileHeaderSize + InfoHeaderSize + pixelBytes;
     if (fileSize > std::numeric_limits<std::uint32_t>::max())
         throw std::invalid_argument("picture too large for a BMP file");
 
     std::string out;
     out.reserve(std::size_t(fileSize));
     out += "BM";
-    Put32(out, std::uint32_t(fileSize));
-    Put32(out, 0); // reserved
-    Put32(out, std::uint32_t(kFileHeaderSize + kInfoHeaderSize));
+    put32(out, std::uint32_t(fileSize));
+    put32(out, 0); // reserved
+    put32(out, std::uint32_t(FileHeaderSize + InfoHeaderSize));
 
-    Put32(out, std::uint32_t(kInfoHeaderSize));
-    Put32(out, std::uint32_t(image.width));
-    Put32(out, std::uint32_t(image.height)); // positive: bottom row first
-    Put16(out, 1);                           // planes
-    Put16(out, 24);                          // bits per pixel
-    Put32(out, 0);                           // no compression
-    Put32(out, std::uint32_t(pixelBytes));
-    Put32(out, kPixelsPerMetre);
-    Put32(out, kPixelsPerMetre);
-    Put32(out, 0); // colours used
-    Put32(out, 0); // important colours
+    put32(out, std::uint32_t(InfoHeaderSize));
+    put32(out, std::uint32_t(image.width));
+    put32(out, std::uint32_t(image.height)); // positive: bottom row first
+    put16(out, 1);                           // planes
+    put16(out, 24);                          // bits per pixel
+    put32(out, 0);                           // no compression
+    put32(out, std::uint32_t(pixelBytes));
+    put32(out, PixelsPerMetre);
+    put32(out, PixelsPerMetre);
+    put32(out, 0); // colours used
+    put32(out, 0); // important colours
 
     const std::size_t width = std::size_t(image.width);
     const std::size_t padding = std::size_t(stride) - width * 3;
@@ -92,16 +92,16 @@ RgbImage DecodeBmp(std::string_view bytes)
 {
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
         throw BmpFormatError("not a BMP file");
-    if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
+    if (bytes.size() < FileHeaderSize + InfoHeaderSize)
         throw BmpFormatError("BMP header is cut short");
-    const std::uint32_t pixelOffset = Get32(bytes, 10);
-    const std::uint32_t headerSize = Get32(bytes, 14);
-    if (headerSize < kInfoHeaderSize || kFileHeaderSize + std::uint64_t(headerSize) > bytes.size())
+    const std::uint32_t pixelOffset = get32(bytes, 10);
+    const std::uint32_t headerSize = get32(bytes, 14);
+    if (headerSize < InfoHeaderSize || FileHeaderSize + std::uint64_t(headerSize) > bytes.size())
         throw BmpFormatError("unsupported BMP header of " + std::to_string(headerSize) + " bytes");
-    const auto width = std::int32_t(Get32(bytes, 18));
-    const auto height = std::int32_t(Get32(bytes, 22));
-    const std::uint16_t bitsPerPixel = Get16(bytes, 28);
-    const std::uint32_t compression = Get32(bytes, 30);
+    const auto width = std::int32_t(get32(bytes, 18));
+    const auto height = std::int32_t(get32(bytes, 22));
+    const std::uint16_t bitsPerPixel = get16(bytes, 28);
+    const std::uint32_t compression = get32(bytes, 30);
     if (bitsPerPixel != 24)
         throw BmpFormatError("only 24-bit BMPs are supported, this one has " + std::to_string(bitsPerPixel) +
                              " bits per pixel");
@@ -112,8 +112,8 @@ RgbImage DecodeBmp(std::string_view bytes)
 
     const bool bottomUp = height > 0;
     const std::uint64_t rows = bottomUp ? std::uint64_t(height) : std::uint64_t(-std::int64_t(height));
-    const std::uint64_t stride = RowStride(std::uint64_t(width));
-    if (pixelOffset < kFileHeaderSize + headerSize || pixelOffset + stride * rows > bytes.size())
+    const std::uint64_t stride = rowStride(std::uint64_t(width));
+    if (pixelOffset < FileHeaderSize + headerSize || pixelOffset + stride * rows > bytes.size())
         throw BmpFormatError("BMP pixel data is cut short");
 
     RgbImage image;

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t BufferSize = 64 * 1024;
 
-[[noreturn]] void ThrowErrno(std::string_view action, const fs::path& file, int error)
+[[noreturn]] void throwErrno(std::string_view action, const fs::path& file, int error)
 {
     throw ExportError(FileErrorMessage(action, file, std::strerror(error)));
 }
@@ -27,7 +27,7 @@ constexpr std::size_t BufferSize = 64 * 1024;
 // A name for a file the process already has open. Opening it again gives a
 // new file position, and renaming over it would take the file away from the
 // one who opened it: such files are written in place.
-bool NamesOpenFile(const fs::path& absolute)
+bool namesOpenFile(const fs::path& absolute)
 {
     if (absolute == "/dev/stderr")
         return true;
@@ -37,7 +37,7 @@ bool NamesOpenFile(const fs::path& absolute)
     return parts.size() == 5 && parts[1] == "proc" && parts[3] == "fd";
 }
 
-void SetIdentity(OutputPlan& plan, const struct stat& st)
+void setIdentity(OutputPlan& plan, const struct stat& st)
 {
     plan.exists = true;
     plan.device = std::uint64_t(st.st_dev);
@@ -46,23 +46,23 @@ void SetIdentity(OutputPlan& plan, const struct stat& st)
 
 // A rename is on the disk only once its folder is: without this a crash can
 // leave the old name, or a completion mark without the data it vouches for.
-void SyncFolderOf(const fs::path& file)
+void syncFolderOf(const fs::path& file)
 {
     fs::path folder = file.parent_path();
     if (folder.empty())
         folder = ".";
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno("write", file, errno);
+        throwErrno("write", file, errno);
     const int result = ::fsync(fd);
     const int error = errno;
     ::close(fd);
     // Some file systems cannot sync a folder; they say so with EINVAL.
     if (result != 0 && error != EINVAL)
-        ThrowErrno("write", file, error);
+        throwErrno("write", file, error);
 }
 
-fs::path WithPart(const fs::path& file)
+fs::path withPart(const fs::path& file)
 {
     fs::path part = file;
     part += ".part";
@@ -76,24 +76,24 @@ OutputPlan PlanOutput(const fs::path& file)
     OutputPlan plan;
     plan.file = file;
     if (file.empty())
-        ThrowErrno("write", file, ENOENT);
+        throwErrno("write", file, ENOENT);
 
     std::error_code ec;
     const fs::path absolute = fs::absolute(file, ec).lexically_normal();
     struct stat st {};
     if (file == "-" || absolute == "/dev/stdout") {
         if (::fstat(STDOUT_FILENO, &st) != 0)
-            ThrowErrno("write", file, errno);
+            throwErrno("write", file, errno);
         plan.way = OutputPlan::Way::StandardOutput;
-        SetIdentity(plan, st);
+        setIdentity(plan, st);
         return plan;
     }
 
     if (::stat(file.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
-            ThrowErrno("write", file, EISDIR);
-        SetIdentity(plan, st);
-        if (!S_ISREG(st.st_mode) || NamesOpenFile(absolute)) {
+            throwErrno("write", file, EISDIR);
+        setIdentity(plan, st);
+        if (!S_ISREG(st.st_mode) || namesOpenFile(absolute)) {
             plan.way = OutputPlan::Way::Direct;
             plan.target = file;
             return plan;
@@ -101,13 +101,13 @@ OutputPlan PlanOutput(const fs::path& file)
         // Through links to the file itself, so that a link stays a link.
         plan.target = fs::canonical(file, ec);
         if (ec)
-            ThrowErrno("write", file, ec.value());
+            throwErrno("write", file, ec.value());
         plan.way = OutputPlan::Way::Replace;
-        plan.temp = WithPart(plan.target);
+        plan.temp = withPart(plan.target);
         return plan;
     }
     if (errno != ENOENT)
-        ThrowErrno("write", file, errno);
+        throwErrno("write", file, errno);
 
     // A new file, made where a link of that name points; its folder must
     // exist already.
@@ -115,22 +115,22 @@ OutputPlan PlanOutput(const fs::path& file)
     for (int hops = 0; hops < 40 && ::lstat(named.c_str(), &st) == 0 && S_ISLNK(st.st_mode); ++hops) {
         const fs::path to = fs::read_symlink(named, ec);
         if (ec)
-            ThrowErrno("write", file, ec.value());
+            throwErrno("write", file, ec.value());
         named = to.is_absolute() ? to : named.parent_path() / to;
     }
     const fs::path name = named.filename();
     const fs::path folder = named.has_parent_path() ? named.parent_path() : fs::path(".");
     if (::stat(folder.c_str(), &st) != 0)
-        ThrowErrno("write", file, errno);
+        throwErrno("write", file, errno);
     if (!S_ISDIR(st.st_mode))
-        ThrowErrno("write", file, ENOTDIR);
+        throwErrno("write", file, ENOTDIR);
     if (name.empty() || name == "." || name == "..")
-        ThrowErrno("write", file, EISDIR);
+        throwErrno("write", file, EISDIR);
     plan.target = fs::canonical(folder, ec) / name;
     if (ec)
-        ThrowErrno("write", file, ec.value());
+        throwErrno("write", file, ec.value());
     plan.way = OutputPlan::Way::Replace;
-    plan.temp = WithPart(plan.target);
+    plan.temp = withPart(plan.target);
     return plan;
 }
 
@@ -144,7 +144,7 @@ OutputCollision OutputsCollide(const OutputPlan& a, const OutputPlan& b)
     // Through a link the temporary file is the target's, but a file named as
     // the link's would be taken for a leftover of an unfinished run.
     const auto namedTemp = [](const OutputPlan& p) {
-        return p.way == OutputPlan::Way::Replace ? WithPart(fs::absolute(p.file).lexically_normal()) : fs::path();
+        return p.way == OutputPlan::Way::Replace ? withPart(fs::absolute(p.file).lexically_normal()) : fs::path();
     };
     const auto named = [](const OutputPlan& p) { return fs::absolute(p.file).lexically_normal(); };
     if (same(namedTemp(a), named(b)) || same(namedTemp(b), named(a)))
@@ -172,7 +172,7 @@ OutputFile::OutputFile(OutputPlan plan, std::function<bool()> interrupted)
         } else {
             while ((fd_ = ::open(plan_.file.c_str(), flags)) < 0) {
                 if (errno != EINTR)
-                    ThrowErrno("write", plan_.file, errno);
+                    throwErrno("write", plan_.file, errno);
                 waitOrStop(plan_.file);
             }
         }
@@ -194,7 +194,7 @@ OutputFile::OutputFile(OutputPlan plan, std::function<bool()> interrupted)
             }
         }
         if (fd_ < 0)
-            ThrowErrno("write", error == EEXIST ? plan_.temp : plan_.file, error);
+            throwErrno("write", error == EEXIST ? plan_.temp : plan_.file, error);
         ownsFd_ = true;
         if (plan_.exists && ::stat(plan_.target.c_str(), &st) == 0)
             (void)::fchmod(fd_, st.st_mode & 07777);
@@ -217,7 +217,7 @@ void OutputFile::openPipe(int flags)
     // came just before the call; asking again and again does not.
     while ((fd_ = ::open(plan_.file.c_str(), flags | O_NONBLOCK)) < 0) {
         if (errno != ENXIO && errno != EINTR)
-            ThrowErrno("write", plan_.file, errno);
+            throwErrno("write", plan_.file, errno);
         waitOrStop(plan_.file);
         ::usleep(20000);
     }
@@ -251,7 +251,7 @@ void OutputFile::flushBuffer()
         } else if (n < 0 && errno == EINTR) {
             waitOrStop(plan_.file);
         } else {
-            ThrowErrno("write", plan_.file, n < 0 ? errno : EIO);
+            throwErrno("write", plan_.file, n < 0 ? errno : EIO);
         }
     }
     buffer_.clear();
@@ -265,12 +265,12 @@ void OutputFile::finish()
     if (ownsFd_) {
         // A replaced file's data must be on the disk before its new name is.
         if (plan_.way == OutputPlan::Way::Replace && ::fsync(fd_) != 0 && errno != EINVAL)
-            ThrowErrno("write", plan_.file, errno);
+            throwErrno("write", plan_.file, errno);
         const int fd = std::exchange(fd_, -1);
         // Some file systems report a failed write only here. EINTR still
         // closes the file on Linux and loses nothing.
         if (::close(fd) != 0 && errno != EINTR)
-            ThrowErrno("write", plan_.file, errno);
+            throwErrno("write", plan_.file, errno);
     }
     finished_ = true;
 }
@@ -285,10 +285,10 @@ void OutputFile::commit()
         if (::lstat(plan_.target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
             throw ExportError(FileErrorMessage("write", plan_.file, "it is no longer a regular file"));
         if (::rename(plan_.temp.c_str(), plan_.target.c_str()) != 0)
-            ThrowErrno("write", plan_.file, errno);
+            throwErrno("write", plan_.file, errno);
         // The name is taken now, whether or not the folder syncs.
         committed_ = true;
-        SyncFolderOf(plan_.target);
+        syncFolderOf(plan_.target);
     }
     committed_ = true;
 }
@@ -296,8 +296,8 @@ void OutputFile::commit()
 void RenameDurably(const fs::path& from, const fs::path& to)
 {
     if (::rename(from.c_str(), to.c_str()) != 0)
-        ThrowErrno("write", to, errno);
-    SyncFolderOf(to);
+        throwErrno("write", to, errno);
+    syncFolderOf(to);
 }
 
 void WriteFileReplacing(const fs::path& file, std::string_view bytes)
@@ -311,7 +311,7 @@ std::string ReadFileBytes(const fs::path& file)
 {
     std::FILE* f = std::fopen(file.c_str(), "rb");
     if (!f)
-        ThrowErrno("read", file, errno);
+        throwErrno("read", file, errno);
     std::string bytes;
     char buffer[65536];
     std::size_t got;
@@ -320,7 +320,7 @@ std::string ReadFileBytes(const fs::path& file)
     const int error = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (error != 0)
-        ThrowErrno("read", file, error);
+        throwErrno("read", file, error);
     return bytes;
 }
 

@@ -11,7 +11,7 @@ namespace landuse {
 
 namespace {
 
-constexpr int kJpegQuality = 100;
+constexpr int JpegQuality = 100;
 
 } // namespace
 
@@ -25,7 +25,7 @@ void SavePicture(const std::filesystem::path& baseDir, std::string_view stem, in
 
     SaveBmp(bmp, image);
     try {
-        ConvertToJpeg(name, kJpegQuality);
+        ConvertToJpeg(name, JpegQuality);
     } catch (...) {
         std::error_code ignored; // the conversion's error is the one to report
         std::filesystem::remove(bmp, ignored);

@@ -22,24 +22,24 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-void OnFatalError(j_common_ptr info)
+void onFatalError(j_common_ptr info)
 {
     auto* errors = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, errors->message);
     std::longjmp(errors->jump, 1);
 }
 
-void OnMessage(j_common_ptr) {} // warnings are not the user's business
+void onMessage(j_common_ptr) {} // warnings are not the user's business
 
 // Plain C-style on purpose: libjpeg reports fatal errors by longjmp, which
 // must not cross C++ objects that need destructors.
-bool EncodeRaw(const RgbImage* image, int quality, unsigned char** buffer, unsigned long* size, char* message)
+bool encodeRaw(const RgbImage* image, int quality, unsigned char** buffer, unsigned long* size, char* message)
 {
     jpeg_compress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = OnFatalError;
-    errors.base.output_message = OnMessage;
+    errors.base.error_exit = onFatalError;
+    errors.base.output_message = onMessage;
     errors.message[0] = '\0';
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&info);
@@ -78,7 +78,7 @@ std::string EncodeJpeg(const RgbImage& image, int quality)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     char message[JMSG_LENGTH_MAX];
-    const bool ok = EncodeRaw(&image, quality, &buffer, &size, message);
+    const bool ok = encodeRaw(&image, quality, &buffer, &size, message);
     std::string bytes;
     if (ok)
         bytes.assign(reinterpret_cast<const char*>(buffer), size);

@@ -159,9 +159,9 @@ static_assert(tableInOrder(), "control table rows must follow the order of Ctl")
 
 } // namespace
 
-const ControlDef& controlDef(Ctl id) { return Table[size_t(id)]; }
+const ControlDef& ControlDefOf(Ctl id) { return Table[size_t(id)]; }
 
-std::optional<Ctl> findControl(std::string_view name)
+std::optional<Ctl> FindControl(std::string_view name)
 {
     for (const ControlDef& def : Table)
         if (name == def.name)
@@ -169,7 +169,7 @@ std::optional<Ctl> findControl(std::string_view name)
     return std::nullopt;
 }
 
-const ControlDef* upDownOf(Ctl edit)
+const ControlDef* UpDownOf(Ctl edit)
 {
     for (const ControlDef& def : Table)
         if (def.kind == ControlKind::UpDown && def.buddy == edit)

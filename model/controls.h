@@ -79,11 +79,11 @@ struct ControlDef {
     TextKind textKind;
 };
 
-const ControlDef& controlDef(Ctl id);
-std::optional<Ctl> findControl(std::string_view name);
+const ControlDef& ControlDefOf(Ctl id);
+std::optional<Ctl> FindControl(std::string_view name);
 
 // The up-down bound to an edit, if any: its range is the edit's range too.
-const ControlDef* upDownOf(Ctl edit);
+const ControlDef* UpDownOf(Ctl edit);
 
 // The conversion message for a text of that kind, or nothing when it
 // converts (or the kind reads no number).

@@ -18,13 +18,13 @@ namespace landuse {
 class EmptyCellSurvey {
 public:
     // Potential[0..2] (words 0..2), TrackWord or ReturnTrackWord.
-    static bool Surveyable(int word) { return word >= 0 && word <= ReturnTrackWord; }
+    static bool surveyable(int word) { return word >= 0 && word <= ReturnTrackWord; }
 
     // Asks the next pass for `word` over `count` cells; nothing is taken
     // until it finish()es. The list's memory grows only with the grid.
     void start(int word, size_t count)
     {
-        word_ = Surveyable(word) ? word : -1;
+        word_ = surveyable(word) ? word : -1;
         count_ = count;
         if (occupied_.size() < count)
             occupied_.resize(count);

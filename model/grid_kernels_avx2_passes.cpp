@@ -189,7 +189,7 @@ LANDUSE_AVX2 void rescaleFieldsSurveyingAvx2(TCell* cells, size_t count, const d
         prefetchAhead(cells, i, count);
         const bool free0 = take(i);
         const bool free1 = take(i + 1);
-        const __m128d v = _mm_setr_pd(cellWord(cells[i], word), cellWord(cells[i + 1], word));
+        const __m128d v = _mm_setr_pd(CellWord(cells[i], word), CellWord(cells[i + 1], word));
         const __m128d free = _mm_castsi128_pd(_mm_set_epi64x(-int64_t(free1), -int64_t(free0)));
         hi = _mm_max_pd(_mm_blendv_pd(_mm_set1_pd(-Inf), v, free), hi);
         low = _mm_min_pd(_mm_blendv_pd(_mm_set1_pd(Inf), v, free), low);
@@ -198,7 +198,7 @@ LANDUSE_AVX2 void rescaleFieldsSurveyingAvx2(TCell* cells, size_t count, const d
     _mm_storeu_pd(h, hi);
     _mm_storeu_pd(m, low);
     if (i < count && take(i)) {
-        const double v = cellWord(cells[i], word);
+        const double v = CellWord(cells[i], word);
         h[0] = v > h[0] ? v : h[0];
         m[0] = v < m[0] ? v : m[0];
     }

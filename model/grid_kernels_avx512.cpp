@@ -247,7 +247,7 @@ LANDUSE_AVX512 size_t listInexactAvx512(const TLimboRow& up, const TLimboRow& mi
 // Four cells are 24 words, three vectors of eight; lane l of vector j holds
 // word (8 * j + l) % 6 of its cell. Returns the lanes of vector j that hold a
 // word in `words` (bit w for word w).
-constexpr unsigned BlockLanes(int j, unsigned words)
+constexpr unsigned blockLanes(int j, unsigned words)
 {
     unsigned lanes = 0;
     for (int l = 0; l < 8; ++l)
@@ -257,14 +257,14 @@ constexpr unsigned BlockLanes(int j, unsigned words)
 }
 
 // The lanes of vector j of a block that lie within the first `cells` cells.
-constexpr unsigned BlockTail(int j, size_t cells)
+constexpr unsigned blockTail(int j, size_t cells)
 {
     const int words = int(cells) * CellWords - 8 * j;
     return words >= 8 ? 0xffu : words <= 0 ? 0u : (1u << words) - 1u;
 }
 
 // Vector j's lanes filled with per-word constants.
-LANDUSE_AVX512 inline __m512d BlockConstants(int j, const double perWord[CellWords])
+LANDUSE_AVX512 inline __m512d blockConstants(int j, const double perWord[CellWords])
 {
     double lanes[8];
     for (int l = 0; l < 8; ++l)
@@ -274,7 +274,7 @@ LANDUSE_AVX512 inline __m512d BlockConstants(int j, const double perWord[CellWor
 
 // The number of cells before the first one on a 64-byte boundary (at most
 // `count`), so that whole blocks after them load whole cache lines.
-inline size_t BlockHead(const TCell* cells, size_t count)
+inline size_t blockHead(const TCell* cells, size_t count)
 {
     size_t head = 0;
     while (head < 4 && (reinterpret_cast<uintptr_t>(cells + head) & 63) != 0)
@@ -288,7 +288,7 @@ inline size_t BlockHead(const TCell* cells, size_t count)
 // while one is worked on.
 constexpr size_t PrefetchBlocks = 8;
 
-inline void PrefetchBlock(const TCell* cells, size_t block, size_t blocks)
+inline void prefetchBlock(const TCell* cells, size_t block, size_t blocks)
 {
     if (block + PrefetchBlocks < blocks) {
         const char* p = reinterpret_cast<const char*>(cells + 4 * (block + PrefetchBlocks));
@@ -306,7 +306,7 @@ struct WideLanes {
     __m512i bits;
 };
 
-LANDUSE_AVX512 inline void WideAdd(WideLanes& a, __mmask8 lanes, __m512d v)
+LANDUSE_AVX512 inline void wideAdd(WideLanes& a, __mmask8 lanes, __m512d v)
 {
     a.hi = _mm512_mask_max_pd(a.hi, lanes, v, a.hi);
     a.lo = _mm512_mask_min_pd(a.lo, lanes, v, a.lo);
@@ -314,19 +314,19 @@ LANDUSE_AVX512 inline void WideAdd(WideLanes& a, __mmask8 lanes, __m512d v)
 }
 
 // A short block of `cells` cells at q, at either end of a scan.
-LANDUSE_AVX512 inline void WidePartBlock(WideLanes& a0, WideLanes& a1, WideLanes& a2, __mmask8 m0, __mmask8 m1,
+LANDUSE_AVX512 inline void widePartBlock(WideLanes& a0, WideLanes& a1, WideLanes& a2, __mmask8 m0, __mmask8 m1,
                                          __mmask8 m2, size_t cells, const double* q)
 {
-    const __mmask8 p0 = __mmask8(m0 & BlockTail(0, cells));
-    const __mmask8 p1 = __mmask8(m1 & BlockTail(1, cells));
-    const __mmask8 p2 = __mmask8(m2 & BlockTail(2, cells));
-    WideAdd(a0, p0, _mm512_maskz_loadu_pd(p0, q));
-    WideAdd(a1, p1, _mm512_maskz_loadu_pd(p1, q + 8));
-    WideAdd(a2, p2, _mm512_maskz_loadu_pd(p2, q + 16));
+    const __mmask8 p0 = __mmask8(m0 & blockTail(0, cells));
+    const __mmask8 p1 = __mmask8(m1 & blockTail(1, cells));
+    const __mmask8 p2 = __mmask8(m2 & blockTail(2, cells));
+    wideAdd(a0, p0, _mm512_maskz_loadu_pd(p0, q));
+    wideAdd(a1, p1, _mm512_maskz_loadu_pd(p1, q + 8));
+    wideAdd(a2, p2, _mm512_maskz_loadu_pd(p2, q + 16));
 }
 
 // Merges one vector's lanes into the bounds of their words.
-LANDUSE_AVX512 inline void WideMerge(const WideLanes& a, int j, double hi[CellWords], double lo[CellWords],
+LANDUSE_AVX512 inline void wideMerge(const WideLanes& a, int j, double hi[CellWords], double lo[CellWords],
                                      bool signedSeen[CellWords])
 {
     double h[8], l[8];
@@ -357,23 +357,23 @@ LANDUSE_AVX512 void wideBounds(const TCell* cells, size_t count, unsigned words,
     WideLanes a0{hi0, lo0, _mm512_setzero_si512()};
     WideLanes a1 = a0;
     WideLanes a2 = a0;
-    const __mmask8 m0 = __mmask8(BlockLanes(0, words));
-    const __mmask8 m1 = __mmask8(BlockLanes(1, words));
-    const __mmask8 m2 = __mmask8(BlockLanes(2, words));
+    const __mmask8 m0 = __mmask8(blockLanes(0, words));
+    const __mmask8 m1 = __mmask8(blockLanes(1, words));
+    const __mmask8 m2 = __mmask8(blockLanes(2, words));
 
-    const size_t head = BlockHead(cells, count);
+    const size_t head = blockHead(cells, count);
     const size_t blocks = (count - head) / 4;
     const size_t rest = (count - head) % 4;
     const double* q = reinterpret_cast<const double*>(cells);
-    WidePartBlock(a0, a1, a2, m0, m1, m2, head, q);
+    widePartBlock(a0, a1, a2, m0, m1, m2, head, q);
     q += CellWords * head;
     for (size_t b = 0; b < blocks; ++b, q += 24) {
-        PrefetchBlock(cells + head, b, blocks);
-        WideAdd(a0, m0, _mm512_loadu_pd(q));
-        WideAdd(a1, m1, _mm512_loadu_pd(q + 8));
-        WideAdd(a2, m2, _mm512_loadu_pd(q + 16));
+        prefetchBlock(cells + head, b, blocks);
+        wideAdd(a0, m0, _mm512_loadu_pd(q));
+        wideAdd(a1, m1, _mm512_loadu_pd(q + 8));
+        wideAdd(a2, m2, _mm512_loadu_pd(q + 16));
     }
-    WidePartBlock(a0, a1, a2, m0, m1, m2, rest, q);
+    widePartBlock(a0, a1, a2, m0, m1, m2, rest, q);
 
     bool signedSeen[CellWords];
     for (int w = 0; w < CellWords; ++w) {
@@ -381,9 +381,9 @@ LANDUSE_AVX512 void wideBounds(const TCell* cells, size_t count, unsigned words,
         lo[w] = loStart;
         signedSeen[w] = false;
     }
-    WideMerge(a0, 0, hi, lo, signedSeen);
-    WideMerge(a1, 1, hi, lo, signedSeen);
-    WideMerge(a2, 2, hi, lo, signedSeen);
+    wideMerge(a0, 0, hi, lo, signedSeen);
+    wideMerge(a1, 1, hi, lo, signedSeen);
+    wideMerge(a2, 2, hi, lo, signedSeen);
     for (int w = 0; w < CellWords; ++w)
         if ((words >> w & 1u) != 0 && lo[w] == 0 && signedSeen[w])
             lo[w] = ExactLow(cells, count, w, loStart);
@@ -432,9 +432,9 @@ struct SurveyLanes {
         for (int k = 0; k < 3; ++k)
             floors[k] = survey.candidates[k].floor();
         const double perWord[CellWords] = {floors[0], floors[1], floors[2], inf, inf, inf};
-        floor0 = BlockConstants(0, perWord);
-        floor1 = BlockConstants(1, perWord);
-        floor2 = BlockConstants(2, perWord);
+        floor0 = blockConstants(0, perWord);
+        floor1 = blockConstants(1, perWord);
+        floor2 = blockConstants(2, perWord);
     }
 
     // Offers the empty cells of a block that the vector compare found above a
@@ -488,9 +488,9 @@ LANDUSE_AVX512 void surveyRowAvx512(const TCell* row, int countX, uint32_t first
     SurveyLanes s;
     s.load(survey);
     WideLanes b0 = s.a0, b1 = s.a1, b2 = s.a2;
-    constexpr __mmask8 f0 = __mmask8(BlockLanes(0, 0b111));
-    constexpr __mmask8 f1 = __mmask8(BlockLanes(1, 0b111));
-    constexpr __mmask8 f2 = __mmask8(BlockLanes(2, 0b111));
+    constexpr __mmask8 f0 = __mmask8(blockLanes(0, 0b111));
+    constexpr __mmask8 f1 = __mmask8(blockLanes(1, 0b111));
+    constexpr __mmask8 f2 = __mmask8(blockLanes(2, 0b111));
     const size_t count = size_t(countX);
     size_t c = 0;
     const auto whole = [&](WideLanes& x0, WideLanes& x1, WideLanes& x2) LANDUSE_AVX512 {
@@ -498,9 +498,9 @@ LANDUSE_AVX512 void surveyRowAvx512(const TCell* row, int countX, uint32_t first
         const __m512d v0 = _mm512_loadu_pd(q);
         const __m512d v1 = _mm512_loadu_pd(q + 8);
         const __m512d v2 = _mm512_loadu_pd(q + 16);
-        WideAdd(x0, 0xff, v0);
-        WideAdd(x1, 0xff, v1);
-        WideAdd(x2, 0xff, v2);
+        wideAdd(x0, 0xff, v0);
+        wideAdd(x1, 0xff, v1);
+        wideAdd(x2, 0xff, v2);
         const unsigned above = s.above(f0, f1, f2, v0, v1, v2);
         if (above != 0)
             s.offer(row + c, above, first + uint32_t(c), survey);
@@ -515,16 +515,16 @@ LANDUSE_AVX512 void surveyRowAvx512(const TCell* row, int countX, uint32_t first
         whole(s.a0, s.a1, s.a2);
     if (c < count) {
         const size_t cells = count - c;
-        const __mmask8 m0 = __mmask8(f0 & BlockTail(0, cells));
-        const __mmask8 m1 = __mmask8(f1 & BlockTail(1, cells));
-        const __mmask8 m2 = __mmask8(f2 & BlockTail(2, cells));
+        const __mmask8 m0 = __mmask8(f0 & blockTail(0, cells));
+        const __mmask8 m1 = __mmask8(f1 & blockTail(1, cells));
+        const __mmask8 m2 = __mmask8(f2 & blockTail(2, cells));
         const double* q = reinterpret_cast<const double*>(row + c);
         const __m512d v0 = _mm512_maskz_loadu_pd(m0, q);
         const __m512d v1 = _mm512_maskz_loadu_pd(m1, q + 8);
         const __m512d v2 = _mm512_maskz_loadu_pd(m2, q + 16);
-        WideAdd(s.a0, m0, v0);
-        WideAdd(s.a1, m1, v1);
-        WideAdd(s.a2, m2, v2);
+        wideAdd(s.a0, m0, v0);
+        wideAdd(s.a1, m1, v1);
+        wideAdd(s.a2, m2, v2);
         const unsigned above = s.above(m0, m1, m2, v0, v1, v2);
         if (above != 0)
             s.offer(row + c, above, first + uint32_t(c), survey);
@@ -552,22 +552,22 @@ LANDUSE_AVX512 void rescaleFieldsAvx512(TCell* cells, size_t count, const double
     __m512d loLanes[3], fLanes[3];
     __mmask8 lanes[3], part[3];
     for (int j = 0; j < 3; ++j) {
-        loLanes[j] = BlockConstants(j, loWord);
-        fLanes[j] = BlockConstants(j, fWord);
-        lanes[j] = __mmask8(BlockLanes(j, 0b111));
+        loLanes[j] = blockConstants(j, loWord);
+        fLanes[j] = blockConstants(j, fWord);
+        lanes[j] = __mmask8(blockLanes(j, 0b111));
     }
-    const size_t head = BlockHead(cells, count);
+    const size_t head = blockHead(cells, count);
     for (int j = 0; j < 3; ++j)
-        part[j] = __mmask8(lanes[j] & BlockTail(j, head));
+        part[j] = __mmask8(lanes[j] & blockTail(j, head));
     rescaleFieldBlock(reinterpret_cast<double*>(cells), part, loLanes, fLanes);
     double* q = reinterpret_cast<double*>(cells + head);
     const size_t blocks = (count - head) / 4;
     for (size_t b = 0; b < blocks; ++b, q += 24) {
-        PrefetchBlock(cells + head, b, blocks);
+        prefetchBlock(cells + head, b, blocks);
         rescaleFieldBlock(q, lanes, loLanes, fLanes);
     }
     for (int j = 0; j < 3; ++j)
-        part[j] = __mmask8(lanes[j] & BlockTail(j, (count - head) % 4));
+        part[j] = __mmask8(lanes[j] & blockTail(j, (count - head) % 4));
     rescaleFieldBlock(q, part, loLanes, fLanes);
 }
 
@@ -653,7 +653,7 @@ LANDUSE_AVX512 inline void rescaleSurveyPart(double* q, size_t cells, const __mm
 {
     __m512d v[3];
     for (int j = 0; j < 3; ++j) {
-        const __mmask8 tail = __mmask8(BlockTail(j, cells));
+        const __mmask8 tail = __mmask8(blockTail(j, cells));
         const __mmask8 m = __mmask8(lanes[j] & tail);
         v[j] = _mm512_maskz_loadu_pd(tail, q + 8 * j);
         v[j] = _mm512_mask_mul_pd(v[j], m, _mm512_maskz_sub_pd(m, v[j], lo[j]), f[j]);
@@ -683,17 +683,17 @@ LANDUSE_AVX512 void rescaleFieldsSurveyingAvx512(TCell* cells, size_t count, con
     __m512d loLanes[3], fLanes[3];
     __mmask8 lanes[3];
     for (int j = 0; j < 3; ++j) {
-        loLanes[j] = BlockConstants(j, loWord);
-        fLanes[j] = BlockConstants(j, fWord);
-        lanes[j] = __mmask8(BlockLanes(j, 0b111));
+        loLanes[j] = blockConstants(j, loWord);
+        fLanes[j] = blockConstants(j, fWord);
+        lanes[j] = __mmask8(blockLanes(j, 0b111));
     }
     EmptyLanes e(empty);
-    const size_t head = BlockHead(cells, count);
+    const size_t head = blockHead(cells, count);
     rescaleSurveyPart(reinterpret_cast<double*>(cells), head, lanes, loLanes, fLanes, e, 0);
     double* q = reinterpret_cast<double*>(cells + head);
     const size_t blocks = (count - head) / 4;
     for (size_t b = 0; b < blocks; ++b, q += 24) {
-        PrefetchBlock(cells + head, b, blocks);
+        prefetchBlock(cells + head, b, blocks);
         rescaleSurveyBlock(q, lanes, loLanes, fLanes, e, uint32_t(head + 4 * b));
     }
     rescaleSurveyPart(q, (count - head) % 4, lanes, loLanes, fLanes, e, uint32_t(head + 4 * blocks));
@@ -738,28 +738,28 @@ LANDUSE_AVX512 void rescaleTracksAvx512(TCell* cells, size_t count, const TrackS
     const double fWord[CellWords] = {1, 1, 1, s.fT, s.fR, 1};
     RescaleLanes all, part;
     for (int j = 0; j < 3; ++j) {
-        all.lo[j] = BlockConstants(j, loWord);
-        all.f[j] = BlockConstants(j, fWord);
-        all.track[j] = __mmask8(BlockLanes(j, 1u << TrackWord));
-        all.ret[j] = s.scaleR ? __mmask8(BlockLanes(j, 1u << ReturnTrackWord)) : __mmask8(0);
+        all.lo[j] = blockConstants(j, loWord);
+        all.f[j] = blockConstants(j, fWord);
+        all.track[j] = __mmask8(blockLanes(j, 1u << TrackWord));
+        all.ret[j] = s.scaleR ? __mmask8(blockLanes(j, 1u << ReturnTrackWord)) : __mmask8(0);
         all.words[j] = all.track[j] | all.ret[j];
     }
     const auto cut = [&](size_t cells) {
         part = all;
         for (int j = 0; j < 3; ++j) {
-            const __mmask8 tail = __mmask8(BlockTail(j, cells));
+            const __mmask8 tail = __mmask8(blockTail(j, cells));
             part.words[j] &= tail;
             part.track[j] &= tail;
             part.ret[j] &= tail;
         }
     };
-    const size_t head = BlockHead(cells, count);
+    const size_t head = blockHead(cells, count);
     cut(head);
     rescaleTrackPart(reinterpret_cast<double*>(cells), part);
     double* q = reinterpret_cast<double*>(cells + head);
     const size_t blocks = (count - head) / 4;
     for (size_t b = 0; b < blocks; ++b, q += 24) {
-        PrefetchBlock(cells + head, b, blocks);
+        prefetchBlock(cells + head, b, blocks);
         rescaleTrackBlock(q, all);
     }
     cut((count - head) % 4);

@@ -205,7 +205,7 @@ void rescaleFieldsSurveyingPortable(TCell* cells, size_t count, const double lo[
         cell.Potential[1] = (cell.Potential[1] - l1) * f1;
         cell.Potential[2] = (cell.Potential[2] - l2) * f2;
         const bool free = cell.LandUse == Empty;
-        const double v = cellWord(cell, word);
+        const double v = CellWord(cell, word);
         const double up = free ? v : -Inf;
         const double down = free ? v : Inf;
         hi[h] = up > hi[h] ? up : hi[h];

@@ -20,10 +20,10 @@ inline uint64_t SplitMix64(uint64_t& state)
 
 class TRandom {
 public:
-    explicit TRandom(uint64_t seed = 0) { Seed(seed); }
+    explicit TRandom(uint64_t seed = 0) { reseed(seed); }
 
-    void Seed(uint64_t seed);
-    static uint64_t ClockSeed();
+    void reseed(uint64_t seed);
+    static uint64_t clockSeed();
 
     // Uniform whole number in 0 .. n-1; 0 when n is 0 or less.
     int32_t Random(int32_t n)

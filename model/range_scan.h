@@ -48,7 +48,7 @@ inline constexpr int TrackWord = 3;
 inline constexpr int ReturnTrackWord = 4;
 static_assert(sizeof(TCell) == CellWords * sizeof(double));
 
-inline double cellWord(const TCell& cell, int word)
+inline double CellWord(const TCell& cell, int word)
 {
     double v;
     std::memcpy(&v, reinterpret_cast<const unsigned char*>(&cell) + size_t(word) * sizeof(double), sizeof v);
@@ -60,7 +60,7 @@ inline double ExactLow(const TCell* cells, size_t count, int word, double loStar
 {
     double lo = loStart;
     for (size_t i = 0; i < count; ++i) {
-        const double v = cellWord(cells[i], word);
+        const double v = CellWord(cells[i], word);
         if (v < lo)
             lo = v;
     }

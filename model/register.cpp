@@ -52,7 +52,7 @@ int32_t numberInRange(std::string_view name, std::string_view value, int lo, int
 ParamRegister::ParamRegister()
 {
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
+        const ControlDef& def = ControlDefOf(Ctl(i));
         texts_[i] = def.text;
         values_[i] = def.value;
     }
@@ -175,7 +175,7 @@ void ParamRegister::setText(Ctl id, std::string text)
     Batch operation(*this);
     if (!storeText(id, std::move(text)))
         return;
-    if (controlDef(id).kind != ControlKind::Edit)
+    if (ControlDefOf(id).kind != ControlKind::Edit)
         return; // labels have no rules and no handlers
     runGuarded([&] {
         switch (id) {
@@ -191,7 +191,7 @@ void ParamRegister::setText(Ctl id, std::string text)
         default:
             break;
         }
-        if (const ControlDef* updown = upDownOf(id)) {
+        if (const ControlDef* updown = UpDownOf(id)) {
             int32_t value = 0;
             if (TryStrToInt(texts_[size_t(id)], value))
                 storeValue(updown->id, std::clamp<int32_t>(value, updown->minValue, updown->maxValue));
@@ -203,13 +203,13 @@ void ParamRegister::setText(Ctl id, std::string text)
 void ParamRegister::setChecked(Ctl id, bool on)
 {
     Batch operation(*this);
-    const ControlDef& def = controlDef(id);
+    const ControlDef& def = ControlDefOf(id);
     const bool radio = def.kind == ControlKind::RadioButton;
     if (checked(id) == on)
         return;
     if (radio && on) {
         for (size_t i = 0; i < ControlCount; ++i) {
-            const ControlDef& other = controlDef(Ctl(i));
+            const ControlDef& other = ControlDefOf(Ctl(i));
             if (other.kind == ControlKind::RadioButton && sameChoice(other, def))
                 storeValue(Ctl(i), 0);
         }
@@ -223,7 +223,7 @@ void ParamRegister::setChecked(Ctl id, bool on)
 void ParamRegister::setPosition(Ctl id, int position)
 {
     Batch operation(*this);
-    const ControlDef& def = controlDef(id);
+    const ControlDef& def = ControlDefOf(id);
     position = std::clamp(position, def.minValue, def.maxValue);
     if (!storeValue(id, position))
         return;
@@ -241,7 +241,7 @@ void ParamRegister::setPosition(Ctl id, int position)
 void ParamRegister::setItemIndex(Ctl id, int index)
 {
     Batch operation(*this);
-    const ControlDef& def = controlDef(id);
+    const ControlDef& def = ControlDefOf(id);
     if (storeValue(id, std::clamp(index, def.minValue, def.maxValue)))
         runGuarded([&] { raiseEvent(id, ControlEvent::Changed); });
 }
@@ -296,17 +296,17 @@ void ParamRegister::assign(std::string_view assignment)
         return;
     }
 
-    const std::optional<Ctl> id = findControl(name);
+    const std::optional<Ctl> id = FindControl(name);
     if (!id)
         throw std::invalid_argument("unknown control " + Quoted(shown(name)));
-    const ControlDef& def = controlDef(*id);
+    const ControlDef& def = ControlDefOf(*id);
     switch (def.kind) {
     case ControlKind::Edit: {
         if (CheckText(def.textKind, value))
             refuse(name, conversionMessage(def.textKind, value));
         // An edit with a range (the cell size, or an up-down's edit) takes
         // only numbers within it.
-        const ControlDef* updown = upDownOf(*id);
+        const ControlDef* updown = UpDownOf(*id);
         const ControlDef& range = updown ? *updown : def;
         if (range.minValue < range.maxValue)
             (void)numberInRange(name, value, range.minValue, range.maxValue);

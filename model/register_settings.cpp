@@ -11,7 +11,7 @@ std::vector<std::string> SettingsOf(const ParamRegister& reg)
     std::vector<std::string> lines;
     for (size_t i = 0; i < ControlCount; ++i) {
         const Ctl id = Ctl(i);
-        const ControlDef& def = controlDef(id);
+        const ControlDef& def = ControlDefOf(id);
         std::string line = def.name;
         line += '=';
         switch (def.kind) {

@@ -27,7 +27,7 @@ static_assert(offsetof(TCell, ReturnTrackValue) == offsetof(TCell, TrackValue) +
 // Runs f with the simulation's lock held; the Python lock is given up while
 // waiting, so a step running in another thread can finish.
 template <class F>
-auto Locked(PySimulation& sim, F&& f)
+auto locked(PySimulation& sim, F&& f)
 {
     std::unique_lock lock(sim.mutex(), std::defer_lock);
     {
@@ -40,7 +40,7 @@ auto Locked(PySimulation& sim, F&& f)
 // A read-only view of one member of every cell. It keeps the simulation
 // object and the cells' lease alive, so it stays valid after a new world.
 template <class T>
-py::array CellView(py::object self, PySimulation& sim, std::vector<py::ssize_t> shape,
+py::array cellView(py::object self, PySimulation& sim, std::vector<py::ssize_t> shape,
                    std::vector<py::ssize_t> strides, size_t offset)
 {
     auto* lease = new std::shared_ptr<CellsLease>(sim.lease());
@@ -53,31 +53,31 @@ py::array CellView(py::object self, PySimulation& sim, std::vector<py::ssize_t> 
 }
 
 // Fields of every cell, as (layers, rows, columns) or (rows, columns).
-py::array FieldView(py::object self, size_t offset, int layers, bool asDouble)
+py::array fieldView(py::object self, size_t offset, int layers, bool asDouble)
 {
     PySimulation& sim = self.cast<PySimulation&>();
-    return Locked(sim, [&] {
+    return locked(sim, [&] {
         const py::ssize_t rows = sim.rows();
         const py::ssize_t cols = sim.columns();
         const py::ssize_t cell = sizeof(TCell);
         if (!asDouble)
-            return CellView<int32_t>(self, sim, {rows, cols}, {cell * cols, cell}, offset);
-        return CellView<double>(self, sim, {layers, rows, cols}, {py::ssize_t(sizeof(double)), cell * cols, cell},
+            return cellView<int32_t>(self, sim, {rows, cols}, {cell * cols, cell}, offset);
+        return cellView<double>(self, sim, {layers, rows, cols}, {py::ssize_t(sizeof(double)), cell * cols, cell},
                                 offset);
     });
 }
 
 template <class T>
-py::array_t<T> Column(const std::vector<T>& values)
+py::array_t<T> column(const std::vector<T>& values)
 {
     py::array_t<T> out(py::ssize_t(values.size()));
     std::copy(values.begin(), values.end(), out.mutable_data());
     return out;
 }
 
-py::dict Statistics(PySimulation& sim)
+py::dict statisticsOf(PySimulation& sim)
 {
-    return Locked(sim, [&] {
+    return locked(sim, [&] {
         std::vector<int64_t> step, agents, successful, travel, migrated, returning;
         for (const StatsRow& r : sim.statsRows()) {
             step.push_back(r.step);
@@ -88,19 +88,19 @@ py::dict Statistics(PySimulation& sim)
             returning.push_back(r.stats.Returning);
         }
         py::dict d;
-        d["step"] = Column(step);
-        d["agents"] = Column(agents);
-        d["successful"] = Column(successful);
-        d["travel_time"] = Column(travel);
-        d["migrated"] = Column(migrated);
-        d["returning"] = Column(returning);
+        d["step"] = column(step);
+        d["agents"] = column(agents);
+        d["successful"] = column(successful);
+        d["travel_time"] = column(travel);
+        d["migrated"] = column(migrated);
+        d["returning"] = column(returning);
         return d;
     });
 }
 
-py::dict RankSize(PySimulation& sim)
+py::dict rankSizeOf(PySimulation& sim)
 {
-    return Locked(sim, [&] {
+    return locked(sim, [&] {
         const auto number = [](const std::optional<double>& v) {
             return v ? *v : std::numeric_limits<double>::quiet_NaN();
         };
@@ -114,18 +114,18 @@ py::dict RankSize(PySimulation& sim)
             diff.push_back(number(row.AvgDiff));
         }
         py::dict d;
-        d["time"] = Column(time);
-        d["intercept_K"] = Column(k);
-        d["correlation_r"] = Column(r);
-        d["slope"] = Column(slope);
-        d["avg_diff"] = Column(diff);
+        d["time"] = column(time);
+        d["intercept_K"] = column(k);
+        d["correlation_r"] = column(r);
+        d["slope"] = column(slope);
+        d["avg_diff"] = column(diff);
         return d;
     });
 }
 
-py::array Agents(PySimulation& sim)
+py::array agentsOf(PySimulation& sim)
 {
-    return Locked(sim, [&] {
+    return locked(sim, [&] {
         const std::vector<TAgent>& agents = sim.agents();
         py::array_t<AgentRecord> out(py::ssize_t(agents.size()));
         AgentRecord* rec = out.mutable_data();
@@ -135,9 +135,9 @@ py::array Agents(PySimulation& sim)
     });
 }
 
-py::array Picture(PySimulation& sim)
+py::array pictureOf(PySimulation& sim)
 {
-    auto* image = new RgbImage(Locked(sim, [&] { return sim.picture(); }));
+    auto* image = new RgbImage(locked(sim, [&] { return sim.picture(); }));
     py::capsule owner(image, [](void* p) { delete static_cast<RgbImage*>(p); });
     return py::array_t<uint8_t>({py::ssize_t(image->height), py::ssize_t(image->width), py::ssize_t(3)},
                                 image->rgb.data(), owner);
@@ -152,18 +152,18 @@ PYBIND11_MODULE(_core, m)
     py::class_<PySimulation>(m, "Simulation")
         .def(py::init<std::optional<uint64_t>, bool>(), py::arg("seed") = py::none(), py::arg("draw") = true)
         .def_property_readonly("seed", &PySimulation::seed)
-        .def_property_readonly("draws", [](PySimulation& s) { return Locked(s, [&] { return s.draws(); }); })
+        .def_property_readonly("draws", [](PySimulation& s) { return locked(s, [&] { return s.draws(); }); })
         .def(
             "set",
             [](PySimulation& s, const std::string& name, const std::string& text) {
-                Locked(s, [&] { s.set(name, text); });
+                locked(s, [&] { s.set(name, text); });
             },
             py::arg("name"), py::arg("text"))
         .def(
-            "get", [](PySimulation& s, const std::string& name) { return Locked(s, [&] { return s.get(name); }); },
+            "get", [](PySimulation& s, const std::string& name) { return locked(s, [&] { return s.get(name); }); },
             py::arg("name"))
-        .def("settings", [](PySimulation& s) { return Locked(s, [&] { return s.settings(); }); })
-        .def("setup", [](PySimulation& s) { Locked(s, [&] { s.setup(); }); })
+        .def("settings", [](PySimulation& s) { return locked(s, [&] { return s.settings(); }); })
+        .def("setup", [](PySimulation& s) { locked(s, [&] { s.setup(); }); })
         .def(
             "step",
             [](PySimulation& s, int64_t n) {
@@ -172,23 +172,23 @@ PYBIND11_MODULE(_core, m)
                 s.step(n);
             },
             py::arg("n") = 1)
-        .def_property_readonly("step_count", [](PySimulation& s) { return Locked(s, [&] { return s.stepCount(); }); })
-        .def_property_readonly("has_world", [](PySimulation& s) { return Locked(s, [&] { return s.hasWorld(); }); })
+        .def_property_readonly("step_count", [](PySimulation& s) { return locked(s, [&] { return s.stepCount(); }); })
+        .def_property_readonly("has_world", [](PySimulation& s) { return locked(s, [&] { return s.hasWorld(); }); })
         .def_property_readonly("shape", [](PySimulation& s) {
-            return Locked(s, [&] { return py::make_tuple(s.rows(), s.columns()); });
+            return locked(s, [&] { return py::make_tuple(s.rows(), s.columns()); });
         })
         .def_property_readonly("potential",
-                               [](py::object self) { return FieldView(self, offsetof(TCell, Potential), 3, true); })
+                               [](py::object self) { return fieldView(self, offsetof(TCell, Potential), 3, true); })
         .def_property_readonly("tracks",
-                               [](py::object self) { return FieldView(self, offsetof(TCell, TrackValue), 2, true); })
+                               [](py::object self) { return fieldView(self, offsetof(TCell, TrackValue), 2, true); })
         .def_property_readonly("land_use",
-                               [](py::object self) { return FieldView(self, offsetof(TCell, LandUse), 1, false); })
-        .def_property_readonly("agents", &Agents)
-        .def("picture", &Picture)
-        .def("_statistics", &Statistics)
-        .def("_rank_size", &RankSize)
-        .def("statistics_csv", [](PySimulation& s) { return Locked(s, [&] { return s.statsCsv(); }); })
-        .def("rank_size_csv", [](PySimulation& s) { return Locked(s, [&] { return s.rankSizeCsv(); }); });
+                               [](py::object self) { return fieldView(self, offsetof(TCell, LandUse), 1, false); })
+        .def_property_readonly("agents", &agentsOf)
+        .def("picture", &pictureOf)
+        .def("_statistics", &statisticsOf)
+        .def("_rank_size", &rankSizeOf)
+        .def("statistics_csv", [](PySimulation& s) { return locked(s, [&] { return s.statsCsv(); }); })
+        .def("rank_size_csv", [](PySimulation& s) { return locked(s, [&] { return s.rankSizeCsv(); }); });
 
     m.attr("EMPTY") = Empty;
     m.attr("BARRIER") = Barrier;

@@ -10,7 +10,7 @@
 namespace landuse {
 
 PySimulation::PySimulation(std::optional<uint64_t> seed, bool draw)
-    : seed_(seed ? *seed : TRandom::ClockSeed()), sim_(&host_, seed_)
+    : seed_(seed ? *seed : TRandom::clockSeed()), sim_(&host_, seed_)
 {
     if (draw) {
         raster_.emplace();
@@ -35,7 +35,7 @@ std::string PySimulation::get(const std::string& name) const
     for (const std::string& line : SettingsOf(sim_.controls()))
         if (line.starts_with(prefix))
             return line.substr(prefix.size());
-    if (findControl(name))
+    if (FindControl(name))
         throw std::invalid_argument("control " + Quoted(name) + " holds no value to set");
     throw std::invalid_argument("unknown control " + Quoted(name));
 }

@@ -27,12 +27,12 @@ void Simulation::Setup(bool keepRunCount)
     CreateCells();
     StepCount = 0;
     PlaceDestinations();
-    Stats = CreateStatisticsSeries(Chart1);
+    stats_ = CreateStatisticsSeries(Chart1);
     TileSize = Register.position(Ctl::UpD_tileSz);
     Ana1Active = Register.checked(Ctl::CB_actAna1);
     Ana2Active = Register.checked(Ctl::CB_actAna2);
     if (!keepRunCount)
-        Sweeps.RunCount = 0;
+        sweeps_.RunCount = 0;
     BuildTiles(Tiles, g.CellCountY, TileSize);
     worldBuilt_ = true;
 }
@@ -86,8 +86,8 @@ void Simulation::PlaceDestinations()
 {
     const GridGeometry& g = world_.Geometry;
     for (int i = 0; i < 10; ++i) {
-        const int cx = Rng.Random(g.CellCountX);
-        const int cy = Rng.Random(g.CellCountY);
+        const int cx = rng_.Random(g.CellCountX);
+        const int cy = rng_.Random(g.CellCountY);
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
                 int x = cx + dx;

@@ -14,7 +14,7 @@ uint32_t SystemTickCount()
 }
 
 Simulation::Simulation(SimHost* host, uint64_t seed)
-    : Rng(seed), host_(host ? host : &nullHost_), clock_(SystemTickCount),
+    : rng_(seed), host_(host ? host : &nullHost_), clock_(SystemTickCount),
       cellChanged_([this](int32_t x, int32_t y) { DrawChangedCell(x, y); })
 {
     Register.addEventListener([this](Ctl id, ControlEvent event) { onControlEvent(id, event); });
@@ -109,7 +109,7 @@ TCellList Simulation::releaseCells()
 void Simulation::restoreForTest(const World& world, const TRandom& rng)
 {
     world_ = world;
-    Rng = rng;
+    rng_ = rng;
 }
 
 void Simulation::ResetValues()

@@ -35,7 +35,7 @@ enum class MouseButton { Left, Right, Other };
 
 class Simulation {
 public:
-    explicit Simulation(SimHost* host = nullptr, uint64_t seed = TRandom::ClockSeed());
+    explicit Simulation(SimHost* host = nullptr, uint64_t seed = TRandom::clockSeed());
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;
 
@@ -107,14 +107,14 @@ public:
     const World& world() const { return world_; }
     const GridGeometry& geometry() const { return world_.Geometry; }
     const TWeightTable& weightTable() const { return WeightTable; }
-    const TRandom& rng() const { return Rng; }
+    const TRandom& rng() const { return rng_; }
     const std::vector<TTile>& tiles() const { return Tiles; }
 
     // The main window's time-series chart, and the rank-size window: views
     // observe them and zoom them.
     Chart& chart1() { return Chart1; }
     const Chart& chart1() const { return Chart1; }
-    const StatisticsSeries& stats() const { return Stats; }
+    const StatisticsSeries& stats() const { return stats_; }
     RankSizeWindow& rankSize() { return RankSize; }
     const RankSizeWindow& rankSize() const { return RankSize; }
 
@@ -125,7 +125,7 @@ public:
     int32_t tileSize() const { return TileSize; }
     bool analysis1Active() const { return Ana1Active; }
     bool analysis2Active() const { return Ana2Active; }
-    const SweepState& sweeps() const { return Sweeps; }
+    const SweepState& sweeps() const { return sweeps_; }
     int32_t rankSizeCounter() const { return RankSizeCounter; }
     uint32_t lastTick() const { return LastTick; }
 
@@ -148,12 +148,12 @@ private:
     // The state a window shows and the model works on.
     ParamRegister Register;
     TWeightTable WeightTable;
-    TRandom Rng;
+    TRandom rng_;
     World world_;
     std::vector<TTile> Tiles; // the rank-size tiles of this world
 
     Chart Chart1;
-    StatisticsSeries Stats;
+    StatisticsSeries stats_;
     RankSizeWindow RankSize;
 
     // Run variables, refreshed at setup and by their controls' events.
@@ -163,7 +163,7 @@ private:
     int32_t TileSize = 0; // edge of a rank-size tile, cells
     bool Ana1Active = false;
     bool Ana2Active = false;
-    SweepState Sweeps;
+    SweepState sweeps_;
 
     // Counters that live as long as the program, not the world.
     int32_t RankSizeCounter = 0;

@@ -43,11 +43,11 @@ void Simulation::stepPhases()
         PlanGrowth(counts, survey, world_.Cells.size());
     }
 
-    DiffuseFields(world_, WeightTable, Rng, survey);
+    DiffuseFields(world_, WeightTable, rng_, survey);
     // Tested once: the growth phase creates its full number even if that
     // passes the maximum.
     if (maxAgents() > int64_t(world_.Agents.size()))
-        CreateAgents({world_, WeightTable, Rng, cellChanged_, &survey}, counts);
+        CreateAgents({world_, WeightTable, rng_, cellChanged_, &survey}, counts);
     const FieldBounds bounds = FieldBoundsOf(world_, survey);
     // The rescale visits every cell after the growth, so it also notes what
     // the painter's FindShadeRange would scan for; no cell changes between
@@ -71,7 +71,7 @@ void Simulation::stepPhases()
 
     const WalkParams walk = ReadWalkParams(Register);
     DeferredInt migrationThreshold(Register, Ctl::E_migTh);
-    MoveAgents(world_, walk, ReturnMode, migrationThreshold, Rng, cellChanged_);
+    MoveAgents(world_, walk, ReturnMode, migrationThreshold, rng_, cellChanged_);
     if (Register.checked(Ctl::CB_decay))
         DecayTracks(world_, Register.readFloat(Ctl::E_decay));
     else
@@ -79,7 +79,7 @@ void Simulation::stepPhases()
 
     ++StepCount;
     Register.setText(Ctl::lbl_Steps, IntToStr(StepCount));
-    RecordStatistics(Stats, StepCount, world_.Agents);
+    RecordStatistics(stats_, StepCount, world_.Agents);
     if (++RankSizeCounter == 100) {
         MeasureRankSize(world_, Tiles, TileSize, StepCount, RankSize);
         RankSizeCounter = 0;

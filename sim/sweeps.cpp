@@ -84,7 +84,7 @@ void Simulation::restartWorld(bool keepRunCount)
 
 void Simulation::StartAnalysis1()
 {
-    Sweeps.RandomizeFlags = {Register.checked(Ctl::CB_pop), Register.checked(Ctl::CB_serv),
+    sweeps_.RandomizeFlags = {Register.checked(Ctl::CB_pop), Register.checked(Ctl::CB_serv),
                              Register.checked(Ctl::CB_indu)};
     const std::pair<Ctl, Ctl> nulls[] = {
         {Ctl::CB_popNull, Ctl::E_crAgs}, {Ctl::CB_servNull, Ctl::E_crServ}, {Ctl::CB_induNull, Ctl::E_crIndu}};
@@ -95,8 +95,8 @@ void Simulation::StartAnalysis1()
             Register.setGridText(col, i + 1, "0,0");
         Register.setText(nulls[i].second, "0");
     }
-    Sweeps.RunCount = 0;
-    Sweeps.Progress1 = {clock_(), 1};
+    sweeps_.RunCount = 0;
+    sweeps_.Progress1 = {clock_(), 1};
     NewRunAnalysis1();
     Register.setText(Ctl::E_stop, Register.text(Ctl::E_toSteps));
     ReadWeightTable(Register, WeightTable);
@@ -109,12 +109,12 @@ void Simulation::NewRunAnalysis1()
     const double to = Register.readFloat(Ctl::E_valTo);
     std::string stem;
     for (int i = 0; i < 3; ++i) {
-        if (!Sweeps.RandomizeFlags[size_t(i)])
+        if (!sweeps_.RandomizeFlags[size_t(i)])
             continue;
         stem += 'V';
         stem += IntToStr(i + 1);
         for (int j = 0; j < 3; ++j) {
-            const double v = RoundToDecimals(from + Rng.Random() * (to - from), 2);
+            const double v = RoundToDecimals(from + rng_.Random() * (to - from), 2);
             const std::string text = FloatToStr(v);
             stem += '_';
             stem += text;
@@ -132,15 +132,15 @@ void Simulation::CheckAnalysis1()
     if (StepCount < Register.readInt(Ctl::E_toSteps))
         return;
     SavePictures();
-    if (Sweeps.RunCount > uint32_t(Register.position(Ctl::UpD_runs))) {
+    if (sweeps_.RunCount > uint32_t(Register.position(Ctl::UpD_runs))) {
         host_->stopTimer();
-        sweepEnded(1, Sweeps.Progress1.run);
+        sweepEnded(1, sweeps_.Progress1.run);
         return;
     }
     StepCount = 0;
     NewRunAnalysis1();
-    Sweeps.RunCount += 1;
-    Sweeps.Progress1.run += 1;
+    sweeps_.RunCount += 1;
+    sweeps_.Progress1.run += 1;
     showProgress1();
 }
 
@@ -155,15 +155,15 @@ void Simulation::StartAnalysis2()
 void Simulation::chooseNoiseRow()
 {
     if (const uint8_t row = SelectedNoiseRow(Register))
-        Sweeps.NoiseRow = row;
+        sweeps_.NoiseRow = row;
 }
 
 void Simulation::StartAnalysis2At(double noise)
 {
     chooseNoiseRow();
-    Sweeps.NoiseValue = noise;
-    Sweeps.Progress2 = {clock_(), 1};
-    NewRunAnalysis2(Sweeps.NoiseValue);
+    sweeps_.NoiseValue = noise;
+    sweeps_.Progress2 = {clock_(), 1};
+    NewRunAnalysis2(sweeps_.NoiseValue);
     Register.setText(Ctl::E_stop, Register.text(Ctl::E_toSteps2));
     ReadWeightTable(Register, WeightTable);
     showProgress2();
@@ -171,7 +171,7 @@ void Simulation::StartAnalysis2At(double noise)
 
 void Simulation::NewRunAnalysis2(double noise)
 {
-    Register.setGridText(5, Sweeps.NoiseRow, FloatToStr(noise));
+    Register.setGridText(5, sweeps_.NoiseRow, FloatToStr(noise));
     restartWorld(false);
 }
 
@@ -182,26 +182,26 @@ void Simulation::CheckAnalysis2()
     NameRunAnalysis2();
     SavePictures();
     SaveSeriesData();
-    if (NextNoise(Sweeps.NoiseValue, StrToExtended(Register.text(Ctl::E_incre)),
+    if (NextNoise(sweeps_.NoiseValue, StrToExtended(Register.text(Ctl::E_incre)),
                   [this] { return StrToExtended(Register.text(Ctl::E_valTo2)); })) {
         StepCount = 0;
-        NewRunAnalysis2(Sweeps.NoiseValue);
-        Sweeps.Progress2.run += 1;
+        NewRunAnalysis2(sweeps_.NoiseValue);
+        sweeps_.Progress2.run += 1;
         showProgress2();
     } else {
         host_->stopTimer();
-        sweepEnded(2, Sweeps.Progress2.run);
+        sweepEnded(2, sweeps_.Progress2.run);
     }
 }
 
 void Simulation::NameRunAnalysis2()
 {
-    Register.setText(Ctl::E_pName, IntToStr(Sweeps.NoiseRow) + "_" + FloatToStr(Sweeps.NoiseValue) + "_pic_");
+    Register.setText(Ctl::E_pName, IntToStr(sweeps_.NoiseRow) + "_" + FloatToStr(sweeps_.NoiseValue) + "_pic_");
 }
 
 void Simulation::showProgress1()
 {
-    const SweepProgress& p = Sweeps.Progress1;
+    const SweepProgress& p = sweeps_.Progress1;
     const uint64_t total = uint64_t(Register.position(Ctl::UpD_runs)) + 2;
     host_->showProgress("analysis 1: run " + IntToStr(p.run) + " of " + IntToStr(int64_t(total)) + ", "
                         + Register.text(Ctl::E_pName) + timeLeft(clock_() - p.startTick, runsDone(p), total));
@@ -209,10 +209,10 @@ void Simulation::showProgress1()
 
 void Simulation::showProgress2()
 {
-    const SweepProgress& p = Sweeps.Progress2;
+    const SweepProgress& p = sweeps_.Progress2;
     const std::optional<uint64_t> total = noiseRuns(Register);
     host_->showProgress("analysis 2: run " + IntToStr(p.run) + (total ? " of " + IntToStr(int64_t(*total)) : "")
-                        + ", noise " + FloatToStr(Sweeps.NoiseValue)
+                        + ", noise " + FloatToStr(sweeps_.NoiseValue)
                         + timeLeft(clock_() - p.startTick, runsDone(p), total));
 }
 

@@ -21,7 +21,7 @@ namespace landuse::ui {
 
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
+QColor toQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
 
 struct Bounds {
     double minX = std::numeric_limits<double>::infinity();
@@ -39,7 +39,7 @@ struct Bounds {
     }
 };
 
-bool Drawable(double x, double y) { return std::isfinite(x) && std::isfinite(y); }
+bool drawable(double x, double y) { return std::isfinite(x) && std::isfinite(y); }
 
 // The looks of a chart that have no notices; kept to apply only changes.
 struct AxisLooks {
@@ -52,7 +52,7 @@ struct AxisLooks {
     friend bool operator==(const AxisLooks&, const AxisLooks&) = default;
 };
 
-const Chart& DefaultChart()
+const Chart& defaultChart()
 {
     static const Chart chart;
     return chart;
@@ -61,7 +61,7 @@ const Chart& DefaultChart()
 // Pixels of the marker image, measured from the centre like the chart
 // component's markers: width 2 is a cross five pixels wide, so that the
 // small markers of the rank-size charts still read as crosses.
-QImage MarkerImage(const Marker& marker, QColor color)
+QImage markerImage(const Marker& marker, QColor color)
 {
     const int w = std::max(0, marker.width);
     const int h = std::max(0, marker.height);
@@ -80,7 +80,7 @@ QImage MarkerImage(const Marker& marker, QColor color)
     return image;
 }
 
-int Decimals(double step)
+int decimals(double step)
 {
     double scaled = step;
     for (int d = 0; d < 12; ++d, scaled *= 10) {
@@ -92,7 +92,7 @@ int Decimals(double step)
 
 // A range an axis can show: finite, ordered, of a finite width above 0.
 // A single value gets room around it, a range too wide to measure is cut.
-std::pair<double, double> SaneRange(double min, double max)
+std::pair<double, double> saneRange(double min, double max)
 {
     constexpr double limit = 1e300;
     if (!std::isfinite(min) || !std::isfinite(max))
@@ -117,7 +117,7 @@ QList<QPointF> ReduceToPixels(const std::vector<double>& x, const std::vector<do
     const bool byRows = grid.rows > 0 && grid.y1 > grid.y0 && std::isfinite(grid.y1 - grid.y0);
     if (!usableColumns) {
         for (std::size_t i = 0; i < n; ++i) {
-            if (Drawable(x[i], y[i]))
+            if (drawable(x[i], y[i]))
                 out.append(QPointF(x[i], y[i]));
         }
         return out;
@@ -151,7 +151,7 @@ QList<QPointF> ReduceToPixels(const std::vector<double>& x, const std::vector<do
         }
     };
     for (std::size_t i = 0; i < n; ++i) {
-        if (!Drawable(x[i], y[i]))
+        if (!drawable(x[i], y[i]))
             continue;
         const int column = cell(x[i], grid.x0, grid.x1, grid.columns, grid.xShift, 1.0);
         const int row = byRows ? cell(y[i], grid.y0, grid.y1, grid.rows, grid.yShift, -1.0) : 0;
@@ -415,7 +415,7 @@ void ChartView::applyStyle(Entry& entry)
 {
     const Series& s = *entry.model;
     QLineSeries* q = entry.qt;
-    const QColor color = ToQColor(s.Color());
+    const QColor color = toQColor(s.Color());
     q->setName(QString::fromStdString(s.Title()));
     const Marker& marker = s.Markers();
     QPen pen(color);
@@ -426,7 +426,7 @@ void ChartView::applyStyle(Entry& entry)
         pen.setColor(Qt::transparent);
     q->setPen(pen);
     if (marker.visible) {
-        const QImage image = MarkerImage(marker, color);
+        const QImage image = markerImage(marker, color);
         q->setLightMarker(image);
         q->setMarkerSize(image.width());
         q->setPointsVisible(true);
@@ -457,7 +457,7 @@ void ChartView::applyTitle()
 
 const Axis& ChartView::axisModel(AxisSlot slot) const
 {
-    const Chart& c = model_ ? *model_ : DefaultChart();
+    const Chart& c = model_ ? *model_ : defaultChart();
     return slot == Left ? c.leftAxis : slot == Right ? c.rightAxis : c.bottomAxis;
 }
 
@@ -470,7 +470,7 @@ bool ChartView::anyActiveOn(VerticalAxis axis) const
 
 void ChartView::applyLooks()
 {
-    const Chart& c = model_ ? *model_ : DefaultChart();
+    const Chart& c = model_ ? *model_ : defaultChart();
     Looks want;
     want.legendVisible = c.legendVisible;
     want.background = c.backgroundColor;
@@ -493,22 +493,22 @@ void ChartView::applyLooks()
 
     QChart* qc = chart();
     qc->legend()->setVisible(want.legendVisible);
-    qc->setBackgroundBrush(ToQColor(want.background));
+    qc->setBackgroundBrush(toQColor(want.background));
     if (want.borderVisible)
         qc->setBackgroundPen(QPen(Qt::black, std::max(1, want.borderWidth)));
     else
         qc->setBackgroundPen(Qt::NoPen);
     qc->setBackgroundRoundness(want.borderRounded ? 8 : 0);
-    qc->setPlotAreaBackgroundBrush(ToQColor(want.backWall));
+    qc->setPlotAreaBackgroundBrush(toQColor(want.backWall));
     qc->setPlotAreaBackgroundVisible(want.backWallFilled);
     for (int slot = 0; slot < 3; ++slot) {
         const AxisLooks& a = want.axes[slot];
         QValueAxis* axis = axes_[slot];
         axis->setVisible(a.shown);
-        axis->setLinePenColor(ToQColor(a.color));
-        axis->setLabelsColor(ToQColor(a.color));
+        axis->setLinePenColor(toQColor(a.color));
+        axis->setLabelsColor(toQColor(a.color));
         axis->setGridLineVisible(a.gridVisible);
-        axis->setGridLinePen(QPen(ToQColor(a.gridColor), 1, a.gridSmallDots ? Qt::DotLine : Qt::SolidLine));
+        axis->setGridLinePen(QPen(toQColor(a.gridColor), 1, a.gridSmallDots ? Qt::DotLine : Qt::SolidLine));
     }
     applied_ = std::make_unique<Looks>(want);
 }
@@ -562,7 +562,7 @@ void ChartView::scanPoints()
         if (n < entry->scanned)
             entry->Invalidate();
         for (std::size_t i = entry->scanned; i < n; ++i) {
-            if (Drawable(x[i], y[i]))
+            if (drawable(x[i], y[i]))
                 entry->bounds.Add(x[i], y[i]);
         }
         entry->scanned = n;
@@ -593,7 +593,7 @@ ChartView::Ranges ChartView::targetRanges() const
     for (const AxisSlot slot : {Left, Right, Bottom}) {
         const Axis& a = axisModel(slot);
         const Range wanted = zoomed_ ? zoom_[slot] : a.automatic ? dataRange(slot) : Range{a.minimum, a.maximum};
-        const auto [min, max] = SaneRange(wanted.min, wanted.max);
+        const auto [min, max] = saneRange(wanted.min, wanted.max);
         ranges[slot] = {min, max};
     }
     return ranges;
@@ -647,7 +647,7 @@ void ChartView::setAxisRange(AxisSlot slot, Range range)
         axis->setTickInterval(step);
     if (axis->tickAnchor() != anchor)
         axis->setTickAnchor(anchor);
-    const QString format = QStringLiteral("%.%1f").arg(Decimals(step));
+    const QString format = QStringLiteral("%.%1f").arg(decimals(step));
     if (axis->labelFormat() != format)
         axis->setLabelFormat(format);
 }

@@ -149,7 +149,7 @@ void TForm1::buildWindow()
 
     binding_ = new RegisterBinding(sim_.controls());
     for (size_t i = 0; i < ControlCount; ++i)
-        if (widgets_[i] && controlDef(Ctl(i)).kind != ControlKind::Button)
+        if (widgets_[i] && ControlDefOf(Ctl(i)).kind != ControlKind::Button)
             binding_->bind(Ctl(i), widgets_[i]);
 
     timer_.setTimerType(Qt::PreciseTimer);

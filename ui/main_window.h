@@ -32,7 +32,7 @@ class WorldView;
 // What the window starts from: the seed of its generator and controls set
 // by name ("NAME=TEXT", as the runner takes them).
 struct WindowStart {
-    uint64_t seed = TRandom::ClockSeed();
+    uint64_t seed = TRandom::clockSeed();
     std::vector<std::string> settings;
     GridKernels kernels = GridKernels::Best;
     // Where the pictures and data folders go; empty: beside the program, or

@@ -50,7 +50,7 @@ public:
     int build()
     {
         for (size_t i = 0; i < ControlCount; ++i) {
-            const ControlDef& def = controlDef(Ctl(i));
+            const ControlDef& def = ControlDefOf(Ctl(i));
             if (page_ == def.page && !placed_[i])
                 place(def);
         }
@@ -64,7 +64,7 @@ public:
 private:
     QWidget* make(Ctl id)
     {
-        QWidget* widget = CreateControlWidget(controlDef(id), container_);
+        QWidget* widget = CreateControlWidget(ControlDefOf(id), container_);
         widgets_[size_t(id)] = widget;
         placed_[size_t(id)] = true;
         ++made_;
@@ -127,9 +127,9 @@ private:
     // An edit with its up-down and label, on the side the label's text asks for.
     void addEdit(QHBoxLayout* row, Ctl id)
     {
-        const ControlDef& def = controlDef(id);
+        const ControlDef& def = ControlDefOf(id);
         QWidget* edit = make(id);
-        const ControlDef* updown = upDownOf(id);
+        const ControlDef* updown = UpDownOf(id);
         const bool labelFirst = *def.label != '\0' && def.label[0] != ':';
         if (labelFirst) {
             row->addWidget(plainLabel(def.label, container_));
@@ -146,7 +146,7 @@ private:
 
     void addPart(QHBoxLayout* row, Ctl id)
     {
-        const ControlKind kind = controlDef(id).kind;
+        const ControlKind kind = ControlDefOf(id).kind;
         if (kind == ControlKind::Edit)
             addEdit(row, id);
         else if (kind == ControlKind::Label)
@@ -161,7 +161,7 @@ private:
     {
         bool simple = true;
         for (Ctl member : members)
-            simple = simple && controlDef(member).kind != ControlKind::Edit;
+            simple = simple && ControlDefOf(member).kind != ControlKind::Edit;
         if (!simple) {
             lastGrid_ = nullptr;
             QHBoxLayout* row = newRow();
@@ -191,7 +191,7 @@ private:
         QHBoxLayout* heading = newRow();
         heading->addWidget(plainLabel(def.label, container_));
         for (size_t i = 0; i < ControlCount; ++i) {
-            const ControlDef& other = controlDef(Ctl(i));
+            const ControlDef& other = ControlDefOf(Ctl(i));
             if (other.kind == ControlKind::Label && other.buddy == def.id && other.id != def.id)
                 heading->addWidget(make(other.id));
         }
@@ -220,7 +220,7 @@ private:
             // The buttons of a frame stand side by side.
             QHBoxLayout* row = newRow();
             for (size_t i = 0; i < ControlCount; ++i) {
-                const ControlDef& other = controlDef(Ctl(i));
+                const ControlDef& other = ControlDefOf(Ctl(i));
                 if (other.kind == ControlKind::RadioButton && page_ == other.page
                     && std::string_view(other.group) == def.group)
                     row->addWidget(make(other.id));

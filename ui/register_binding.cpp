@@ -45,7 +45,7 @@ void RegisterBinding::bind(Ctl id, QWidget* widget)
     } else if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
         connect(bar, &QScrollBar::valueChanged, this, [&reg, id](int value) { reg.setPosition(id, value); });
     } else if (auto* arrows = qobject_cast<UpDownArrows*>(widget)) {
-        const int step = controlDef(id).smallChange;
+        const int step = ControlDefOf(id).smallChange;
         connect(arrows, &UpDownArrows::stepped, this,
                 [&reg, id, step](int delta) { reg.setPosition(id, reg.position(id) + delta * step); });
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -84,7 +84,7 @@ void RegisterBinding::show(Ctl id)
             edit->setCursorPosition(std::min(cursor, int(shown.size())));
         }
         if (auto* control = qobject_cast<ControlEdit*>(edit))
-            control->setInvalid(CheckText(controlDef(id).textKind, reg_.text(id)).has_value());
+            control->setInvalid(CheckText(ControlDefOf(id).textKind, reg_.text(id)).has_value());
     } else if (qobject_cast<QLabel*>(widget)) {
         if (!labelWaiting_[size_t(id)]) {
             labelWaiting_[size_t(id)] = true;

@@ -17,14 +17,14 @@ using testing::RunPython;
 using testing::ScratchDir;
 
 // Cells row by row; numbers with 17 digits, so equal text means equal bits.
-constexpr const char* kReadWorksheet = R"(import sys, xlrd
+constexpr const char* ReadWorksheetScript = R"(import sys, xlrd
 sheet = xlrd.open_workbook(sys.argv[1], logfile=sys.stderr).sheet_by_index(0)
 print(sheet.nrows, sheet.ncols)
 for r in range(sheet.nrows):
     print(",".join("%.17g" % v if isinstance(v, float) else v for v in sheet.row_values(r)))
 )";
 
-constexpr const char* kReadXml = R"(import sys, xml.etree.ElementTree as ET
+constexpr const char* ReadXmlScript = R"(import sys, xml.etree.ElementTree as ET
 for s in ET.parse(sys.argv[1]).getroot().findall("series"):
     points = s.find("points")
     print("%s|%s|%s|%s|%d" % (s.get("title"), s.get("type"), s.get("color"), points.get("count"), len(points)))
@@ -82,16 +82,16 @@ TEST(ExportSeriesData, WritesThreeFilesThatRealReadersAccept)
     // series is in the file too.
     const Series& trend = charts.rankSize.SeriesAt(1);
     const std::string r = G17(charts.rankSize.SeriesAt(2).Y(0));
-    EXPECT_EQ(RunPython(dir, kReadWorksheet, files[0].file).output,
+    EXPECT_EQ(RunPython(dir, ReadWorksheetScript, files[0].file).output,
               "4 6\nX,Y,X,Y,X,Y\n"
               "0,1.5,0," + G17(trend.Y(0)) + ",0," + r + "\n" +
               G17(0.30103) + ",1.25," + G17(trend.X(1)) + "," + G17(trend.Y(1)) + ",,\n" +
               G17(0.47712) + ",0.75,,,,\n");
 
-    EXPECT_EQ(RunPython(dir, kReadXml, files[1].file).output, "|Line|#ff0000|3|3\n 1 30\n 2 20\n 3 10\n");
+    EXPECT_EQ(RunPython(dir, ReadXmlScript, files[1].file).output, "|Line|#ff0000|3|3\n 1 30\n 2 20\n 3 10\n");
 
     // Steps 1, 2 are no index sequence: X kept. "max mark" has no points.
-    EXPECT_EQ(RunPython(dir, kReadXml, files[2].file).output,
+    EXPECT_EQ(RunPython(dir, ReadXmlScript, files[2].file).output,
               "successful Ag`s|Line|#ff0000|2|2\n 1 10\n 2 20\n"
               "max mark|Line|#008000|0|0\n"
               "avg travel time|Line|#0000ff|2|2\n 1 12\n 2 22\n"
@@ -105,7 +105,7 @@ TEST(ExportSeriesData, TitlesThatLookLikeMarkupSurviveAParser)
     Charts charts;
     charts.linear.SeriesAt(0).SetTitle("</series> & \"x\" <chart> Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC");
     const auto files = SaveSeriesData(dir.path(), "t", charts.rankSize, charts.linear, charts.timeSeries);
-    EXPECT_EQ(RunPython(dir, kReadXml, files[1].file).output,
+    EXPECT_EQ(RunPython(dir, ReadXmlScript, files[1].file).output,
               "</series> & \"x\" <chart> Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC|Line|#ff0000|3|3\n 1 30\n 2 20\n 3 10\n");
 }
 
@@ -115,13 +115,13 @@ TEST(ExportSeriesData, WorksheetCutAtTheRowLimitStillReads)
     Charts charts;
     charts.rankSize.RemoveAllSeries();
     Series& s = charts.rankSize.AddSeries();
-    for (std::size_t i = 0; i < kWorksheetMaxRows; ++i)
+    for (std::size_t i = 0; i < WorksheetMaxRows; ++i)
         s.Add(double(i), double(i) * 2);
     const auto files = SaveSeriesData(dir.path(), "", charts.rankSize, charts.linear, charts.timeSeries);
     const std::string file = files[0].file.string();
     EXPECT_EQ(DescribeOmissions(files), '"' + file + "\": 1 rows beyond the worksheet's last row left out\n");
 
-    const std::string cells = RunPython(dir, kReadWorksheet, files[0].file).output;
+    const std::string cells = RunPython(dir, ReadWorksheetScript, files[0].file).output;
     EXPECT_EQ(cells.substr(0, cells.find('\n')), "16384 1");
     EXPECT_EQ(cells.substr(cells.size() - 7), "\n32764\n") << "last row holds point 16382";
 }

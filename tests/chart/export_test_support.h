@@ -96,16 +96,16 @@ inline std::string Quoted(const std::filesystem::path& p)
     return quoted;
 }
 
-constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* PythonPath = "/usr/bin/python3";
 
 // Runs a Python script on one file with the system Python, where xlrd lives.
 inline CommandResult RunPython(const ScratchDir& scratch, const std::string& script, const std::filesystem::path& file)
 {
     const std::filesystem::path scriptFile = scratch.path() / "reader.py";
     std::ofstream(scriptFile) << script;
-    EXPECT_TRUE(std::filesystem::exists(kPython)) << kPython << " is missing; run scripts/install-deps.sh";
+    EXPECT_TRUE(std::filesystem::exists(PythonPath)) << PythonPath << " is missing; run scripts/install-deps.sh";
     std::string command = "PYTHONIOENCODING=utf-8 ";
-    command += kPython;
+    command += PythonPath;
     command += ' ';
     command += Quoted(scriptFile);
     command += ' ';

@@ -35,7 +35,7 @@ TEST(BiffWriter, MatchesHandWrittenFiles)
     a.Add(2, 0.5);
     withX.AddSeries().Add(10, -2);
     EXPECT_EQ(Hex(BytesFromHex(Fixture("worksheet_with_x.hex"))), Hex(Written(withX, report)));
-    EXPECT_TRUE(report.Complete());
+    EXPECT_TRUE(report.complete());
 
     Chart indexX; // the empty first series does not decide; B's X 0, 1 do
     indexX.AddSeries();
@@ -76,13 +76,13 @@ TEST(BiffWriter, CutsAtTheWorksheetLimitsAndSaysSo)
 
     Chart tall;
     Series& s = tall.AddSeries();
-    for (std::size_t i = 0; i < kWorksheetMaxRows; ++i)
+    for (std::size_t i = 0; i < WorksheetMaxRows; ++i)
         s.Add(double(i) + 0.5, 1);
     const std::string bytes = Written(tall, report);
-    EXPECT_EQ(Rows(bytes), kWorksheetMaxRows);
+    EXPECT_EQ(Rows(bytes), WorksheetMaxRows);
     EXPECT_EQ(report.droppedRows, 1u);
     // BOF, DIMENSIONS, 2 LABELs of 13 bytes, 2 NUMBERs of 19 bytes a row, EOF.
-    EXPECT_EQ(bytes.size(), 12 + 14 + 2 * 13 + (kWorksheetMaxRows - 1) * 2 * 19 + 4);
+    EXPECT_EQ(bytes.size(), 12 + 14 + 2 * 13 + (WorksheetMaxRows - 1) * 2 * 19 + 4);
 }
 
 } // namespace

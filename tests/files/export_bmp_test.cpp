@@ -12,7 +12,7 @@ using testing::Hex;
 // 1 by 2 picture, top pixel (R,G,B) = (1,2,3), bottom (4,5,6). Rows of 3
 // bytes are padded to 4; the bottom row comes first, bytes in B,G,R order.
 // File size 54 + 2·4 = 62; 2835 pixels per metre is 72 dpi.
-constexpr const char* kOneByTwo = "42 4D  3E 00 00 00  00 00 00 00  36 00 00 00 "
+constexpr const char* OneByTwoBmp = "42 4D  3E 00 00 00  00 00 00 00  36 00 00 00 "
                                   "28 00 00 00  01 00 00 00  02 00 00 00  01 00  18 00 "
                                   "00 00 00 00  08 00 00 00  13 0B 00 00  13 0B 00 00 "
                                   "00 00 00 00  00 00 00 00 "
@@ -20,7 +20,7 @@ constexpr const char* kOneByTwo = "42 4D  3E 00 00 00  00 00 00 00  36 00 00 00 
 
 TEST(BmpFile, WritesAndReadsTheHandCheckedLayout)
 {
-    EXPECT_EQ(Hex(EncodeBmp(RgbImage{1, 2, {1, 2, 3, 4, 5, 6}})), Hex(BytesFromHex(kOneByTwo)));
+    EXPECT_EQ(Hex(EncodeBmp(RgbImage{1, 2, {1, 2, 3, 4, 5, 6}})), Hex(BytesFromHex(OneByTwoBmp)));
 
     RgbImage odd{5, 3, {}}; // 15-byte rows need one byte of padding each
     for (int i = 0; i < 5 * 3 * 3; ++i)
@@ -30,7 +30,7 @@ TEST(BmpFile, WritesAndReadsTheHandCheckedLayout)
     EXPECT_EQ(back.height, 3);
     EXPECT_EQ(back.rgb, odd.rgb);
 
-    std::string topDown = BytesFromHex(kOneByTwo);
+    std::string topDown = BytesFromHex(OneByTwoBmp);
     topDown[22] = char(0xFE); // height −2: the first stored row is the top one
     topDown[23] = topDown[24] = topDown[25] = char(0xFF);
     EXPECT_EQ(DecodeBmp(topDown).rgb, (std::vector<std::uint8_t>{4, 5, 6, 1, 2, 3}));
@@ -38,7 +38,7 @@ TEST(BmpFile, WritesAndReadsTheHandCheckedLayout)
 
 TEST(BmpFile, RejectsWhatItCannotRead)
 {
-    const std::string good = BytesFromHex(kOneByTwo);
+    const std::string good = BytesFromHex(OneByTwoBmp);
     std::string eightBit = good;
     eightBit[28] = 8;
     std::string compressed = good;

@@ -75,7 +75,7 @@ TEST(EmptyCellSurvey, RescaleSurveysAsAScanInRowOrderAfterIt)
                     table.rescaleFieldsSurveying(surveyed.data() + first, count, lo, f, empty);
                     for (size_t i = 0; i < start.size(); ++i)
                         for (int k = 0; k <= ReturnTrackWord; ++k)
-                            ASSERT_EQ(bits(cellWord(surveyed[i], k)), bits(cellWord(plain[i], k)))
+                            ASSERT_EQ(bits(CellWord(surveyed[i], k)), bits(CellWord(plain[i], k)))
                                 << where << ": cell " << i << " word " << k;
                     const EmptyCellScan scan = ScanEmptyCells(plain.data() + first, count, word);
                     ASSERT_TRUE(SameAsScan(empty, scan))
@@ -151,7 +151,7 @@ TEST(EmptyCellSurvey, NormalizeFieldsTakesTheSurveyItIsAskedFor)
             empty.start(word, w.Cells.size());
             NormalizeFields(w, FieldBoundsOf(w, fields), empty);
             expectSameCells(w, plain, where);
-            if (EmptyCellSurvey::Surveyable(word)) {
+            if (EmptyCellSurvey::surveyable(word)) {
                 EXPECT_TRUE(SameAsScan(empty, ScanEmptyCells(w.Cells.data(), w.Cells.size(), word))) << where;
             } else {
                 EXPECT_FALSE(empty.taken()) << where;

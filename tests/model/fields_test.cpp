@@ -516,7 +516,7 @@ TEST(Fields, BoundsKernelsAreThoseOfAScanInRowOrderAtEveryAlignment)
                     double wantHi = word < 3 ? FieldHiStart : TrackHiStart;
                     double wantLo = word < 3 ? FieldLoStart : TrackLoStart;
                     for (size_t i = 0; i < count; ++i) {
-                        const double v = cellWord(cells[start + i], word);
+                        const double v = CellWord(cells[start + i], word);
                         if (v > wantHi)
                             wantHi = v;
                         if (v < wantLo)

@@ -220,7 +220,7 @@ TEST(RegisterNotices, AWindowStaysInStepByListeningAlone)
     const char* texts[] = {"", "0", "1", "12", "-3", "abc", "0,5", "2147483648", "25", "7"};
     for (int i = 0; i < 3000; ++i) {
         const Ctl id = Ctl(rng.Random(int(ControlCount)));
-        const ControlDef& def = controlDef(id);
+        const ControlDef& def = ControlDefOf(id);
         const char* text = texts[rng.Random(10)];
         switch (rng.Random(5)) {
         case 0:

@@ -15,11 +15,11 @@ TEST(Controls, TableNamesAreUniqueAndFindable)
 {
     std::set<std::string> names;
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
+        const ControlDef& def = ControlDefOf(Ctl(i));
         EXPECT_TRUE(names.insert(def.name).second) << def.name;
-        EXPECT_EQ(findControl(def.name), Ctl(i));
+        EXPECT_EQ(FindControl(def.name), Ctl(i));
     }
-    EXPECT_FALSE(findControl("Edit_nothing").has_value());
+    EXPECT_FALSE(FindControl("Edit_nothing").has_value());
 }
 
 TEST(Register, StartsWithTheDefaults)
@@ -40,8 +40,8 @@ TEST(Register, StartsWithTheDefaults)
     EXPECT_FALSE(reg.checked(Ctl::CB_decay));
     EXPECT_EQ(reg.itemIndex(Ctl::CB_FieldNr), 0);
     EXPECT_EQ(reg.text(Ctl::Lbl_B), "___");
-    EXPECT_FALSE(controlDef(Ctl::E_grav).enabled);
-    EXPECT_STREQ(controlDef(Ctl::CB_gravity).label, "show gravity linies   |   size:");
+    EXPECT_FALSE(ControlDefOf(Ctl::E_grav).enabled);
+    EXPECT_STREQ(ControlDefOf(Ctl::CB_gravity).label, "show gravity linies   |   size:");
 }
 
 TEST(Register, CellSizeIsKeptWithinTwoToTen)

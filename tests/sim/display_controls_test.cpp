@@ -33,7 +33,7 @@ TEST(DisplayControls, EachBoxAndTheFieldSetTheirOwnOption)
         reg.setChecked(box.id, !reg.checked(box.id));
         DisplayOptions expected = before;
         expected.*box.option = !(before.*box.option);
-        EXPECT_EQ(DisplayOptionsOf(reg), expected) << controlDef(box.id).name;
+        EXPECT_EQ(DisplayOptionsOf(reg), expected) << ControlDefOf(box.id).name;
     }
     for (int item = 0; item < 3; ++item) {
         reg.setItemIndex(Ctl::CB_FieldNr, item);
@@ -87,10 +87,10 @@ TEST(DisplayControls, ThePainterIsGivenTheOptionsOnlyWhenTheyChange)
         const size_t before = painter.given.size();
         painter.calls.clear();
         sim.controls().setChecked(box, !sim.controls().checked(box));
-        ASSERT_EQ(painter.given.size(), before + 1) << controlDef(box).name;
-        EXPECT_EQ(painter.given.back(), DisplayOptionsOf(sim.controls())) << controlDef(box).name;
+        ASSERT_EQ(painter.given.size(), before + 1) << ControlDefOf(box).name;
+        EXPECT_EQ(painter.given.back(), DisplayOptionsOf(sim.controls())) << ControlDefOf(box).name;
         // Given before the redraw that shows them.
-        ASSERT_FALSE(painter.calls.empty()) << controlDef(box).name;
-        EXPECT_EQ(painter.calls.back(), "RedrawAllCells") << controlDef(box).name;
+        ASSERT_FALSE(painter.calls.empty()) << ControlDefOf(box).name;
+        EXPECT_EQ(painter.calls.back(), "RedrawAllCells") << ControlDefOf(box).name;
     }
 }

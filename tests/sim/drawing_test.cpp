@@ -79,7 +79,7 @@ TEST(Drawing, DisplayOptionsRedrawAtOnceAndAllBlackOnlyMarksTheCells)
     p.painter.clear();
     for (Ctl box : {Ctl::CB_showOrig, Ctl::cb_noDesti, Ctl::CB_potField}) {
         p.sim.controls().setChecked(box, !p.sim.controls().checked(box));
-        EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "RedrawAllCells"})) << controlDef(box).name;
+        EXPECT_EQ(p.painter.folded(), (Calls{"FindShadeRange", "RedrawAllCells"})) << ControlDefOf(box).name;
         p.painter.clear();
     }
     p.sim.controls().setChecked(Ctl::CB_noTracks, true);

@@ -24,7 +24,7 @@ inline EmptyCellScan ScanEmptyCells(const TCell* cells, size_t count, int word)
             scan.occupied.push_back(uint32_t(i));
             continue;
         }
-        const double v = cellWord(cells[i], word);
+        const double v = CellWord(cells[i], word);
         if (v > scan.high)
             scan.high = v;
         if (v < scan.low)

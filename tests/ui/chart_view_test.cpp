@@ -33,7 +33,7 @@ void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStd
 
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
+QColor toQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
 
 // Lets the flush timer fire, as the window's event loop would.
 void WaitForFlush(const ChartView& view)
@@ -160,7 +160,7 @@ TEST(ChartView, MirrorsTheTimeSeriesChartOfTheMainWindow)
         QLineSeries* q = view.qtSeries(*in[i]);
         ASSERT_NE(q, nullptr) << i;
         EXPECT_EQ(view.chart()->series().at(i), q) << i;
-        EXPECT_EQ(q->pen().color(), ToQColor(in[i]->Color())) << i;
+        EXPECT_EQ(q->pen().color(), toQColor(in[i]->Color())) << i;
         EXPECT_EQ(q->pen().width(), widths[i]) << i;
         EXPECT_EQ(OnAxis(q, view.leftAxis()), i == 2) << i;
         EXPECT_EQ(OnAxis(q, view.rightAxis()), i != 2) << i;

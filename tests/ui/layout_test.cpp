@@ -33,7 +33,7 @@ bool overlap(const Placement& a, const Placement& b)
 TEST(ControlTable, EveryEditSaysWhatItsTextHoldsAndItsDefaultConverts)
 {
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
+        const ControlDef& def = ControlDefOf(Ctl(i));
         if (def.kind != ControlKind::Edit) {
             EXPECT_TRUE(def.textKind == TextKind::None || def.kind == ControlKind::StringGrid) << def.name;
             continue;
@@ -42,9 +42,9 @@ TEST(ControlTable, EveryEditSaysWhatItsTextHoldsAndItsDefaultConverts)
         // Only the stem of the file names is free text.
         EXPECT_EQ(def.textKind == TextKind::None, std::string_view(def.name) == "E_pName") << def.name;
     }
-    EXPECT_EQ(controlDef(Ctl::E_stop).textKind, TextKind::Integer);
-    EXPECT_EQ(controlDef(Ctl::E_noise).textKind, TextKind::Real);
-    EXPECT_EQ(controlDef(Ctl::StringGrid1).textKind, TextKind::Real);
+    EXPECT_EQ(ControlDefOf(Ctl::E_stop).textKind, TextKind::Integer);
+    EXPECT_EQ(ControlDefOf(Ctl::E_noise).textKind, TextKind::Real);
+    EXPECT_EQ(ControlDefOf(Ctl::StringGrid1).textKind, TextKind::Real);
     EXPECT_EQ(CheckText(TextKind::Integer, "0,5"), "'0,5' is not a valid integer value");
     EXPECT_EQ(CheckText(TextKind::Real, "0,"), "'0,' is not a valid floating point value");
     EXPECT_FALSE(CheckText(TextKind::Real, "0.5"));
@@ -54,11 +54,11 @@ TEST(ControlTable, EveryEditSaysWhatItsTextHoldsAndItsDefaultConverts)
 TEST(ControlTable, BuddiesBelongTogether)
 {
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
-        const ControlDef& buddy = controlDef(def.buddy);
+        const ControlDef& def = ControlDefOf(Ctl(i));
+        const ControlDef& buddy = ControlDefOf(def.buddy);
         if (def.kind == ControlKind::UpDown) {
             EXPECT_EQ(buddy.kind, ControlKind::Edit) << def.name;
-            EXPECT_EQ(upDownOf(def.buddy), &def) << def.name;
+            EXPECT_EQ(UpDownOf(def.buddy), &def) << def.name;
             EXPECT_EQ(std::string(buddy.text), std::to_string(def.value)) << def.name;
         }
         if (def.buddy != def.id) {
@@ -66,16 +66,16 @@ TEST(ControlTable, BuddiesBelongTogether)
             EXPECT_STREQ(buddy.group, def.group) << def.name;
         }
     }
-    EXPECT_EQ(controlDef(Ctl::Lbl_B).buddy, Ctl::TrB_thresh);
-    EXPECT_EQ(controlDef(Ctl::E_migTh).buddy, Ctl::CB_migrate);
-    EXPECT_EQ(upDownOf(Ctl::E_crAgs), nullptr);
+    EXPECT_EQ(ControlDefOf(Ctl::Lbl_B).buddy, Ctl::TrB_thresh);
+    EXPECT_EQ(ControlDefOf(Ctl::E_migTh).buddy, Ctl::CB_migrate);
+    EXPECT_EQ(UpDownOf(Ctl::E_crAgs), nullptr);
 }
 
 TEST(Layout, GroupsPagesAndRowsHoldTogether)
 {
     std::set<std::string> groupsUsed;
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
+        const ControlDef& def = ControlDefOf(Ctl(i));
         EXPECT_TRUE(onPage(def.page)) << def.name;
         if (*def.group == '\0')
             continue;
@@ -95,7 +95,7 @@ TEST(Layout, GroupsPagesAndRowsHoldTogether)
         }
         EXPECT_TRUE(groupsUsed.count(g.name)) << g.name << " holds no control";
         if (g.side != Ctl::Count) {
-            EXPECT_STREQ(controlDef(g.side).group, g.name) << g.name;
+            EXPECT_STREQ(ControlDefOf(g.side).group, g.name) << g.name;
         }
     }
     for (const StaticText& t : StaticTexts())
@@ -104,9 +104,9 @@ TEST(Layout, GroupsPagesAndRowsHoldTogether)
     for (std::span<const Ctl> row : ControlRows()) {
         ASSERT_GE(row.size(), 2u);
         for (Ctl id : row) {
-            EXPECT_TRUE(inRows.insert(id).second) << controlDef(id).name << " is in two rows";
-            EXPECT_STREQ(controlDef(id).page, controlDef(row[0]).page);
-            EXPECT_STREQ(controlDef(id).group, controlDef(row[0]).group);
+            EXPECT_TRUE(inRows.insert(id).second) << ControlDefOf(id).name << " is in two rows";
+            EXPECT_STREQ(ControlDefOf(id).page, ControlDefOf(row[0]).page);
+            EXPECT_STREQ(ControlDefOf(id).group, ControlDefOf(row[0]).group);
         }
     }
 }

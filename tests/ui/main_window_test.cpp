@@ -111,7 +111,7 @@ TEST(MainWindow, LaysOutTheWindowAndEveryControlOfTheTable)
     EXPECT_EQ(form.panel()->mapTo(&form, form.panel()->contentsRect().topLeft()), QPoint(16, 8));
 
     for (size_t i = 0; i < ControlCount; ++i) {
-        const ControlDef& def = controlDef(Ctl(i));
+        const ControlDef& def = ControlDefOf(Ctl(i));
         QWidget* widget = form.findChild<QWidget*>(qt(def.name));
         ASSERT_NE(widget, nullptr) << def.name;
         EXPECT_EQ(widget, form.control(def.id)) << def.name;
