@@ -30,6 +30,12 @@
 // ties to even, and so does y = s + t, whose t is then an exact sum of whole
 // numbers below 2^53. Such values need no bound.
 //
+// That holds for every product at once where the scaled noise n is a whole
+// multiple of 2^53 of at most 2^62 (FastUpdateWholeNoise): a draw r is m
+// over 2^53 with m a whole number, so r * n = m * (n / 2^53) is whole, and
+// at most |n|. The kernels settle it once per field and row, not per value;
+// other noise takes the bound alone.
+//
 // Values that fail both tests, about one in a thousand, go to the formula.
 
 namespace landuse {
@@ -40,5 +46,14 @@ inline constexpr double FastUpdateAbsoluteError = 0x1p-18;
 inline constexpr double FastUpdateHalfUlp = 0x1p-53 * (1.0 - 0x1p-40);
 inline constexpr double FastUpdateLeast = 0x1p-900;
 inline constexpr double FastUpdateWholeProduct = 0x1p62;
+
+// Every product of a draw and this scaled noise is a whole number of at
+// most FastUpdateWholeProduct.
+inline bool FastUpdateWholeNoise(double noise)
+{
+    const double m = noise < 0 ? -noise : noise;
+    const double q = m * 0x1p-53;
+    return m <= FastUpdateWholeProduct && q == __builtin_trunc(q);
+}
 
 } // namespace landuse

@@ -23,8 +23,9 @@ LANDUSE_AVX2 inline __m256d absAvx2(__m256d v)
 }
 
 // Four values of the update (see fast_update.h for the bounds); sets bit l
-// of `unsure` where lane l cannot be vouched for.
-LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int& unsure)
+// of `unsure` where lane l cannot be vouched for. `whole` is all ones in
+// the lanes whose noise makes every product whole.
+LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, __m256d whole, int& unsure)
 {
     // a = hi + lo exactly, hi a multiple of 2^32 and lo in 0 .. 2^32 - 1;
     // each comes out of its bits by one exact subtraction.
@@ -58,11 +59,6 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, int
     const __m256i powerOfTwo
         = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
     const __m256d bounded = _mm256_andnot_pd(_mm256_castsi256_pd(powerOfTwo), _mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ));
-    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
-    const __m256d whole = _mm256_and_pd(
-        _mm256_and_pd(_mm256_cmp_pd(_mm256_round_pd(ph, round), ph, _CMP_EQ_OQ),
-                      _mm256_cmp_pd(_mm256_round_pd(pl, round), pl, _CMP_EQ_OQ)),
-        _mm256_cmp_pd(absAvx2(ph), _mm256_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ));
     const __m256d sure = _mm256_and_pd(_mm256_or_pd(bounded, whole),
                                        _mm256_cmp_pd(absAvx2(y), _mm256_set1_pd(FastUpdateLeast), _CMP_GE_OQ));
     unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)));
@@ -104,6 +100,11 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
     const __m256d n0 = _mm256_setr_pd(noise[0], noise[1], noise[2], noise[0]);
     const __m256d n1 = _mm256_setr_pd(noise[1], noise[2], noise[0], noise[1]);
     const __m256d n2 = _mm256_setr_pd(noise[2], noise[0], noise[1], noise[2]);
+    const int64_t m[3] = {-int64_t(FastUpdateWholeNoise(noise[0])), -int64_t(FastUpdateWholeNoise(noise[1])),
+                          -int64_t(FastUpdateWholeNoise(noise[2]))};
+    const __m256d w0 = _mm256_castsi256_pd(_mm256_setr_epi64x(m[0], m[1], m[2], m[0]));
+    const __m256d w1 = _mm256_castsi256_pd(_mm256_setr_epi64x(m[1], m[2], m[0], m[1]));
+    const __m256d w2 = _mm256_castsi256_pd(_mm256_setr_epi64x(m[2], m[0], m[1], m[2]));
     const size_t cells = size_t(countX);
     size_t count = 0;
     size_t x = 0;
@@ -117,11 +118,11 @@ LANDUSE_AVX2 size_t updateRowOneAvx2(TCell* out, int countX, const int64_t* with
         const __m256d r = _mm256_loadu_pd(draws + x);
         int u0, u1, u2;
         const __m256d v0 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i)),
-                                           _mm256_permute4x64_pd(r, 0x40), n0, u0);
+                                           _mm256_permute4x64_pd(r, 0x40), n0, w0, u0);
         const __m256d v1 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 4)),
-                                           _mm256_permute4x64_pd(r, 0xa5), n1, u1);
+                                           _mm256_permute4x64_pd(r, 0xa5), n1, w1, u1);
         const __m256d v2 = updateLanesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(withCentre + i + 8)),
-                                           _mm256_permute4x64_pd(r, 0xfe), n2, u2);
+                                           _mm256_permute4x64_pd(r, 0xfe), n2, w2, u2);
         storeFourCells(to, v0, v1, v2);
         int lanes = u0 | u1 << 4 | u2 << 8;
         if (!whole) {

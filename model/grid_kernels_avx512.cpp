@@ -11,6 +11,7 @@
 
 #include <immintrin.h>
 
+#include <cstddef>
 #include <limits>
 
 #define LANDUSE_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw")))
@@ -111,9 +112,53 @@ LANDUSE_AVX512 void sumsAvx512(const TLimboRow& up, const TLimboRow& mid, const 
     }
 }
 
+LANDUSE_AVX512 inline __m512i centreSumsAvx512(const int64_t* u, const int64_t* m, const int64_t* d,
+                                              const int64_t* centre, size_t i)
+{
+    const __m512i c = _mm512_load_si512(centre + i);
+    const __m512i across = _mm512_add_epi64(_mm512_add_epi64(_mm512_load_si512(u + i), _mm512_load_si512(m + i)),
+                                            _mm512_load_si512(d + i));
+    // The masked shift, since GCC takes the plain one's operand for uninitialised.
+    return _mm512_add_epi64(across, _mm512_sub_epi64(_mm512_maskz_slli_epi64(__mmask8(0xff), c, 3), c));
+}
+
+// Eight cells a turn: twenty-four sums and eight draws, so that the
+// generator's chain of dependent steps runs beside the loads and stores.
+// The sums go as far as sumsAvx512 takes them, into the rows' slack; the
+// draws stop at the last cell.
+LANDUSE_AVX512 void centreSumsDrawingAvx512(const TLimboRow& up, const TLimboRow& mid, const TLimboRow& down,
+                                            int countX, int64_t* withCentre, double* draws, TRandom& rng,
+                                            const TCell* next)
+{
+    const int64_t* u = up.across.data();
+    const int64_t* m = mid.across.data();
+    const int64_t* d = down.across.data();
+    const int64_t* centre = mid.fixed.data() + Lead;
+    const size_t cells = size_t(countX);
+    const size_t values = 3 * cells;
+    TRandom local = rng;
+    size_t x = 0;
+    for (; x + 8 <= cells; x += 8) {
+        for (size_t j = 0; j < 24; j += 8)
+            _mm512_store_si512(withCentre + 3 * x + j, centreSumsAvx512(u, m, d, centre, 3 * x + j));
+        for (size_t c = 0; c < 8; ++c) {
+            __builtin_prefetch(next + x + c);
+            draws[x + c] = local.Random();
+        }
+    }
+    for (size_t i = 3 * x; i < values; i += 8)
+        _mm512_store_si512(withCentre + i, centreSumsAvx512(u, m, d, centre, i));
+    for (; x < cells; ++x) {
+        __builtin_prefetch(next + x);
+        draws[x] = local.Random();
+    }
+    rng = local;
+}
+
 // Eight values of the update, as the AVX2 kernel computes four (see
-// fast_update.h); returns the lanes that cannot be vouched for.
-LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n, __mmask8& unsure)
+// fast_update.h); returns the lanes that cannot be vouched for. `whole`
+// has the lanes whose noise makes every product whole.
+LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n, __mmask8 whole, __mmask8& unsure)
 {
     const __m512d lo = _mm512_cvtepi64_pd(_mm512_and_si512(a, _mm512_set1_epi64(0xffffffff)));
     const __m512d hi = _mm512_cvtepi64_pd(_mm512_and_si512(a, _mm512_set1_epi64(~int64_t(0xffffffff))));
@@ -139,33 +184,25 @@ LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n,
         _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(FastUpdateHalfUlp));
     __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
         & _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
-    const int round = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
-    const __mmask8 whole = _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), ph, round), ph, _CMP_EQ_OQ)
-        & _mm512_cmp_pd_mask(_mm512_maskz_roundscale_pd(__mmask8(0xff), pl, round), pl, _CMP_EQ_OQ)
-        & _mm512_cmp_pd_mask(_mm512_abs_pd(ph), _mm512_set1_pd(FastUpdateWholeProduct), _CMP_LE_OQ);
     sure = (sure | whole) & _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(FastUpdateLeast), _CMP_GE_OQ);
     unsure = __mmask8(~sure);
     return _mm512_mul_pd(y, _mm512_set1_pd(0x1p-58));
 }
 
-// Twelve values in field order are four cells' Potential.
-LANDUSE_AVX512 inline void storeFourCellsAvx512(TCell* out, __m256d v0, __m256d v1, __m256d v2)
+// Twenty-four values in field order are eight cells' Potential: six masked
+// stores over the cells' 48 words, each touching only Potential words.
+LANDUSE_AVX512 inline void storeEightCellsAvx512(TCell* out, __m512d v0, __m512d v1, __m512d v2)
 {
-    double* c0 = out[0].Potential;
-    double* c1 = out[1].Potential;
-    double* c2 = out[2].Potential;
-    double* c3 = out[3].Potential;
-    const __m128d v0l = _mm256_castpd256_pd128(v0), v0h = _mm256_extractf128_pd(v0, 1);
-    const __m128d v1l = _mm256_castpd256_pd128(v1), v1h = _mm256_extractf128_pd(v1, 1);
-    const __m128d v2l = _mm256_castpd256_pd128(v2), v2h = _mm256_extractf128_pd(v2, 1);
-    _mm_storeu_pd(c0, v0l);
-    _mm_store_sd(c0 + 2, v0h);
-    _mm_storeh_pd(c1, v0h);
-    _mm_storeu_pd(c1 + 1, v1l);
-    _mm_storeu_pd(c2, v1h);
-    _mm_store_sd(c2 + 2, v2l);
-    _mm_storeh_pd(c3, v2l);
-    _mm_storeu_pd(c3 + 1, v2h);
+    static_assert(offsetof(TCell, Potential) == 0 && sizeof(TCell) == 6 * sizeof(double));
+    double* w = reinterpret_cast<double*>(out);
+    const __mmask8 all = 0xff;
+    const __mmask8 front = 0xc7, middle = 0x71, back = 0x1c; // the Potential words of words 8j .. 8j + 7
+    _mm512_mask_storeu_pd(w, front, _mm512_maskz_permutexvar_pd(all, _mm512_setr_epi64(0, 1, 2, 0, 0, 0, 3, 4), v0));
+    _mm512_mask_storeu_pd(w + 8, middle, _mm512_maskz_permutex2var_pd(all, v0, _mm512_setr_epi64(5, 0, 0, 0, 6, 7, 8, 0), v1));
+    _mm512_mask_storeu_pd(w + 16, back, _mm512_maskz_permutexvar_pd(all, _mm512_setr_epi64(0, 0, 1, 2, 3, 0, 0, 0), v1));
+    _mm512_mask_storeu_pd(w + 24, front, _mm512_maskz_permutex2var_pd(all, v1, _mm512_setr_epi64(4, 5, 6, 0, 0, 0, 7, 8), v2));
+    _mm512_mask_storeu_pd(w + 32, middle, _mm512_maskz_permutexvar_pd(all, _mm512_setr_epi64(1, 0, 0, 0, 2, 3, 4, 0), v2));
+    _mm512_mask_storeu_pd(w + 40, back, _mm512_maskz_permutexvar_pd(all, _mm512_setr_epi64(0, 0, 5, 6, 7, 0, 0, 0), v2));
 }
 
 LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* withCentre, const double* draws,
@@ -181,6 +218,13 @@ LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* 
     const __m512i cell0 = _mm512_setr_epi64(0, 0, 0, 1, 1, 1, 2, 2);
     const __m512i cell1 = _mm512_setr_epi64(2, 3, 3, 3, 4, 4, 4, 5);
     const __m512i cell2 = _mm512_setr_epi64(5, 5, 6, 6, 6, 7, 7, 7);
+    const bool wholeField[3] = {FastUpdateWholeNoise(p), FastUpdateWholeNoise(s), FastUpdateWholeNoise(d)};
+    __mmask8 whole0 = 0, whole1 = 0, whole2 = 0;
+    for (unsigned l = 0; l < 8; ++l) {
+        whole0 |= __mmask8(unsigned(wholeField[l % 3]) << l);
+        whole1 |= __mmask8(unsigned(wholeField[(l + 8) % 3]) << l);
+        whole2 |= __mmask8(unsigned(wholeField[(l + 16) % 3]) << l);
+    }
     const size_t cells = size_t(countX);
     size_t count = 0;
     size_t x = 0;
@@ -193,15 +237,12 @@ LANDUSE_AVX512 size_t updateRowOneAvx512(TCell* out, int countX, const int64_t* 
         const size_t i = 3 * x;
         const __m512d r = _mm512_loadu_pd(draws + x);
         __mmask8 u0, u1, u2;
-        const __m512d v0 = updateLanesAvx512(_mm512_loadu_si512(withCentre + i), _mm512_maskz_permutexvar_pd(all, cell0, r), n0, u0);
+        const __m512d v0 = updateLanesAvx512(_mm512_loadu_si512(withCentre + i), _mm512_maskz_permutexvar_pd(all, cell0, r), n0, whole0, u0);
         const __m512d v1
-            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 8), _mm512_maskz_permutexvar_pd(all, cell1, r), n1, u1);
+            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 8), _mm512_maskz_permutexvar_pd(all, cell1, r), n1, whole1, u1);
         const __m512d v2
-            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 16), _mm512_maskz_permutexvar_pd(all, cell2, r), n2, u2);
-        storeFourCellsAvx512(to, _mm512_maskz_extractf64x4_pd(all, v0, 0), _mm512_maskz_extractf64x4_pd(all, v0, 1),
-                             _mm512_maskz_extractf64x4_pd(all, v1, 0));
-        storeFourCellsAvx512(to + 4, _mm512_maskz_extractf64x4_pd(all, v1, 1), _mm512_maskz_extractf64x4_pd(all, v2, 0),
-                             _mm512_maskz_extractf64x4_pd(all, v2, 1));
+            = updateLanesAvx512(_mm512_loadu_si512(withCentre + i + 16), _mm512_maskz_permutexvar_pd(all, cell2, r), n2, whole2, u2);
+        storeEightCellsAvx512(to, v0, v1, v2);
         uint32_t lanes = uint32_t(u0) | uint32_t(u1) << 8 | uint32_t(u2) << 16;
         if (!whole) {
             for (size_t c = 0; x + c < cells; ++c)
@@ -784,7 +825,7 @@ constexpr GridKernelTable Avx512 = {
     rescaleFieldsSurveyingAvx512,
     trackBoundsAvx512,
     rescaleTracksAvx512,
-    nullptr,
+    centreSumsDrawingAvx512,
 };
 
 } // namespace
