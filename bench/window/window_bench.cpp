@@ -1,0 +1,87 @@
+// The window's steps per second next to the headless step's: 800 steps of
+// one seeded world, once through the window's timer (its panel, labels,
+// charts and the rank-size window drawn as a user sees them) and once as the
+// runner steps it. Both run the kernels LANDUSE_KERNELS names. Run it under
+// a display (xvfb-run) for the figures a user sees.
+
+#include "sim/headless_host.h"
+#include "sim/simulation.h"
+#include "ui/main_window.h"
+
+#include "../running_world.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+
+using namespace landuse;
+
+namespace {
+
+constexpr int Steps = 800; // the default stop step
+
+void BM_WindowSteps800(benchmark::State& state)
+{
+    const std::optional<GridKernels> kernels = landuse::bench::kernelsFromEnvironment(state);
+    if (!kernels)
+        return;
+    for (auto _ : state) {
+        ui::TForm1 form(ui::WindowStart{1, {}, *kernels, {}});
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form)) {
+            state.SkipWithError("the window was never shown");
+            return;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        form.findChild<QPushButton*>("B_stop")->click();
+        while (form.timer().isActive())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(double(clock.nsecsElapsed()) * 1e-9);
+        if (form.simulation().stepCount() != Steps)
+            state.SkipWithError("the window stopped before the stop step");
+        state.counters["steps_per_s"] = double(form.simulation().stepCount()) / (double(clock.nsecsElapsed()) * 1e-9);
+    }
+}
+BENCHMARK(BM_WindowSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// The same world stepped as landuse-run steps it, without a painter.
+void BM_RunnerSteps800(benchmark::State& state)
+{
+    for (auto _ : state) {
+        HeadlessHost host(std::filesystem::temp_directory_path());
+        Simulation sim(&host, 1);
+        if (!landuse::bench::kernelsFromEnvironment(state, sim))
+            return;
+        sim.Create();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < Steps; ++i)
+            sim.Step();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        state.counters["steps_per_s"] = double(Steps) / seconds;
+    }
+}
+BENCHMARK(BM_RunnerSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // On a machine without a display the window draws offscreen; under a
+    // display (or xvfb-run) it draws as the user sees it.
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
