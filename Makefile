@@ -23,6 +23,7 @@ package: build
 
 bench: build
 	$(BUILD_DIR)/bench/landuse_bench
+	$(if $(shell command -v xvfb-run),xvfb-run -a -s '-screen 0 1280x1024x24' ,)$(BUILD_DIR)/bench/landuse_window_bench
 
 clean:
 	rm -rf $(BUILD_DIR)
