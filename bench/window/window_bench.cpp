@@ -4,6 +4,7 @@
 // runner steps it. Both run the kernels LANDUSE_KERNELS names. Run it under
 // a display (xvfb-run) for the figures a user sees.
 
+#include "render/world_raster.h"
 #include "sim/headless_host.h"
 #include "sim/simulation.h"
 #include "ui/main_window.h"
@@ -52,7 +53,8 @@ void BM_WindowSteps800(benchmark::State& state)
 }
 BENCHMARK(BM_WindowSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
-// The same world stepped as landuse-run steps it, without a painter.
+// The same world stepped as landuse-run steps it: arg 0 without a painter,
+// arg 1 drawn into a raster from the first setup on, as for --picture.
 void BM_RunnerSteps800(benchmark::State& state)
 {
     for (auto _ : state) {
@@ -60,6 +62,9 @@ void BM_RunnerSteps800(benchmark::State& state)
         Simulation sim(&host, 1);
         if (!landuse::bench::kernelsFromEnvironment(state, sim))
             return;
+        WorldRaster raster;
+        if (state.range(0) == 1)
+            sim.setPainter(&raster);
         sim.Create();
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < Steps; ++i)
@@ -69,7 +74,7 @@ void BM_RunnerSteps800(benchmark::State& state)
         state.counters["steps_per_s"] = double(Steps) / seconds;
     }
 }
-BENCHMARK(BM_RunnerSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_RunnerSteps800)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 } // namespace
 
