@@ -20,7 +20,7 @@ static void BM_UpdateRows(benchmark::State& state)
     switch (state.range(0)) {
     case 0: kernels = &PlainGridKernels(); break;
     case 1:
-        if (!Avx2UpdateRowOne()) {
+        if (!CpuHasAvx2()) {
             state.SkipWithError("this processor has no AVX2");
             return;
         }

@@ -95,14 +95,12 @@ inline constexpr double TrackLoStart = 99999999999.0;
 const GridKernelTable& PortableGridKernels();
 // The same without any AVX2: the formula for every update.
 const GridKernelTable& PlainGridKernels();
-// The update in AVX2 and FMA, or nothing where the processor or the build
-// has none; the AVX-512 one is in the AVX-512 table.
-UpdateRowOneFn Avx2UpdateRowOne();
-// The row load with the twins in AVX2, or nothing.
-LoadRowFn Avx2LoadRow();
-// The neighbour sums in AVX2, or nothing; the same with the draws.
-RowSumsFn Avx2RowSums();
-CentreSumsDrawingFn Avx2CentreSumsDrawing();
+// Whether the processor and the build run AVX2 and FMA.
+bool CpuHasAvx2();
+// Puts the field update, the row load and the neighbour sums (with the
+// row's draws) in AVX2 and FMA into `table` where CpuHasAvx2; leaves the
+// table as it is otherwise.
+void UseAvx2RowKernels(GridKernelTable& table);
 // Puts the track bounds, the rescales and the row survey in AVX2 into `table` where the
 // processor has it; leaves the table as it is otherwise.
 void UseAvx2Passes(GridKernelTable& table);

@@ -289,36 +289,25 @@ LANDUSE_AVX2 void centreSumsDrawingAvx2(const TLimboRow& up, const TLimboRow& mi
     rng = local;
 }
 
-bool cpuHasAvx2()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
 } // namespace
 
-UpdateRowOneFn Avx2UpdateRowOne()
+void UseAvx2RowKernels(GridKernelTable& table)
 {
-    static const bool has = cpuHasAvx2();
-    return has ? updateRowOneAvx2 : nullptr;
+    if (!CpuHasAvx2())
+        return;
+    table.updateRowOne = updateRowOneAvx2;
+    table.loadRow = loadRowAvx2;
+    table.rowSums = sumsAvx2;
+    table.centreSumsDrawing = centreSumsDrawingAvx2;
 }
 
-LoadRowFn Avx2LoadRow()
+bool CpuHasAvx2()
 {
-    static const bool has = cpuHasAvx2();
-    return has ? loadRowAvx2 : nullptr;
-}
-
-RowSumsFn Avx2RowSums()
-{
-    static const bool has = cpuHasAvx2();
-    return has ? sumsAvx2 : nullptr;
-}
-
-CentreSumsDrawingFn Avx2CentreSumsDrawing()
-{
-    static const bool has = cpuHasAvx2();
-    return has ? centreSumsDrawingAvx2 : nullptr;
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    }();
+    return has;
 }
 
 } // namespace landuse
@@ -327,24 +316,11 @@ CentreSumsDrawingFn Avx2CentreSumsDrawing()
 
 namespace landuse {
 
-UpdateRowOneFn Avx2UpdateRowOne()
-{
-    return nullptr;
-}
+void UseAvx2RowKernels(GridKernelTable&) {}
 
-LoadRowFn Avx2LoadRow()
+bool CpuHasAvx2()
 {
-    return nullptr;
-}
-
-RowSumsFn Avx2RowSums()
-{
-    return nullptr;
-}
-
-CentreSumsDrawingFn Avx2CentreSumsDrawing()
-{
-    return nullptr;
+    return false;
 }
 
 } // namespace landuse

@@ -261,18 +261,11 @@ LANDUSE_AVX2 void surveyRowAvx2(const TCell* row, int countX, uint32_t first, Fi
     storeChain(survey, CellWords, chain[1]);
 }
 
-bool cpuHasAvx2()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
 } // namespace
 
 void UseAvx2Passes(GridKernelTable& table)
 {
-    static const bool has = cpuHasAvx2();
-    if (!has)
+    if (!CpuHasAvx2())
         return;
     table.trackBounds = trackBoundsAvx2;
     table.rescaleTracks = rescaleTracksAvx2;

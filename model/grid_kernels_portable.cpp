@@ -295,12 +295,7 @@ const GridKernelTable& PortableGridKernels()
 {
     static const GridKernelTable portable = [] {
         GridKernelTable t = Plain;
-        t.updateRowOne = Avx2UpdateRowOne();
-        if (LoadRowFn load = Avx2LoadRow())
-            t.loadRow = load;
-        if (RowSumsFn sums = Avx2RowSums())
-            t.rowSums = sums;
-        t.centreSumsDrawing = Avx2CentreSumsDrawing();
+        UseAvx2RowKernels(t);
         UseAvx2Passes(t);
         return t;
     }();

@@ -34,7 +34,7 @@ struct FastKernel {
 std::vector<FastKernel> fastKernels()
 {
     std::vector<FastKernel> kernels;
-    if (UpdateRowOneFn f = Avx2UpdateRowOne())
+    if (UpdateRowOneFn f = PortableGridKernels().updateRowOne)
         kernels.push_back({"avx2", f});
     if (const GridKernelTable* wide = Avx512GridKernels())
         kernels.push_back({"avx512", wide->updateRowOne});
