@@ -72,6 +72,8 @@ public:
     // timer calls it, and so may anyone who needs the view current now.
     void flushNow();
     bool flushPending() const { return flushTimer_.isActive(); }
+    // The longest a change waits for its flush (FlushIntervalMs unless set).
+    void setFlushInterval(int milliseconds) { flushTimer_.setInterval(milliseconds); }
 
     // Zoom: dragging a rectangle down and right with the left button zooms
     // into it, dragging up and left undoes the zoom. The ranges shown stay

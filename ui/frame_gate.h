@@ -16,15 +16,19 @@ class FrameGate : public QObject {
 public:
     static constexpr int FrameMilliseconds = 33;
 
-    FrameGate(std::function<void()> show, QObject* parent = nullptr);
+    // At most one show per `frameMilliseconds` within a burst.
+    FrameGate(std::function<void()> show, QObject* parent = nullptr, int frameMilliseconds = FrameMilliseconds);
 
     // Something changed: shows it now, or when the frame is due.
     void changed();
+    // Shows a change still waiting for its frame now.
+    void flush();
 
 private:
     void showNow();
 
     std::function<void()> show_;
+    int frame_;
     QElapsedTimer sinceShown_;
     QTimer due_;
 };

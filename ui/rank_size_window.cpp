@@ -22,7 +22,13 @@ QRect placeOf(const Placement& p) { return {p.left, p.top, p.width, p.height}; }
 TForm2::TForm2(RankSizeWindow& state, QWidget* parent)
     : QWidget(parent), state_(state), rankSize_(new ChartView(&state.C_RankSize, this)),
       linear_(new ChartView(&state.C_Linear, this)), undoZoom_(new QPushButton(this)),
-      model1_(new TextGridModel(state.SG_Ana1, this)), model2_(new TextGridModel(state.SG_Ana2, this))
+      model1_(new TextGridModel(state.SG_Ana1, this)), model2_(new TextGridModel(state.SG_Ana2, this)),
+      gridFrames_(
+          [this] {
+              model1_->reload();
+              model2_->reload();
+          },
+          this, FollowMilliseconds)
 {
     const RankSizeWindowLook& look = RankSizeWindowLayout;
     setObjectName(QStringLiteral("TForm2"));
@@ -45,10 +51,9 @@ TForm2::TForm2(RankSizeWindow& state, QWidget* parent)
     ana2_ = makeGrid(look.ana2.name, model2_);
     ana2_->setGeometry(placeOf(look.ana2));
 
-    gridsListener_ = state_.GridsChanged.add([this] {
-        model1_->reload();
-        model2_->reload();
-    });
+    rankSize_->setFlushInterval(FollowMilliseconds);
+    linear_->setFlushInterval(FollowMilliseconds);
+    gridsListener_ = state_.GridsChanged.add([this] { gridFrames_.changed(); });
 }
 
 TForm2::~TForm2() { state_.GridsChanged.remove(gridsListener_); }
@@ -78,6 +83,10 @@ void TForm2::B_undoZoomClick()
     linear_->undoZoom();
 }
 
-QImage TForm2::picture() { return WindowPicture(this, {rankSize_, linear_}); }
+QImage TForm2::picture()
+{
+    gridFrames_.flush();
+    return WindowPicture(this, {rankSize_, linear_});
+}
 
 } // namespace landuse::ui

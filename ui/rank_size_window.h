@@ -4,6 +4,8 @@
 // measure's tiles against the ideal distribution. It shows the simulation's
 // rank-size state and follows it through the charts' and grids' notices.
 
+#include "ui/frame_gate.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -23,6 +25,10 @@ class TextGridModel;
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
+    // A run at full speed measures many times a second; the window follows
+    // at most this often, which is as fast as anyone reads a curve or a table.
+    static constexpr int FollowMilliseconds = 250;
+
     explicit TForm2(RankSizeWindow& state, QWidget* parent = nullptr);
     ~TForm2() override;
 
@@ -47,6 +53,7 @@ private:
     TextGridModel* model2_;
     QTableView* ana1_;
     QTableView* ana2_;
+    FrameGate gridFrames_;
     uint64_t gridsListener_ = 0;
 };
 

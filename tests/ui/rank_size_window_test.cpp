@@ -14,10 +14,12 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <QValueAxis>
 
+#include "support/eventually.h"
 #include "support/test_folder.h"
 
 #include <gtest/gtest.h>
@@ -129,9 +131,38 @@ TEST(RankSizeWindow, AMeasureShowsItsSeriesAndRowsAndANewSetupClearsThem)
     for (const Series* s : {state.TrendSeries, state.CorrelationSeries, state.RankChangeSeries})
         EXPECT_NE(w.rankSize.rankSize()->qtSeries(*s), nullptr);
     EXPECT_EQ(w.rankSize.linear()->chart()->series().size(), 0);
+    // The grids follow within the window's pace.
+    ASSERT_TRUE(test::eventually([&] { return w.rankSize.ana2()->verticalHeader()->count() == 1; }));
     ASSERT_EQ(w.rankSize.ana1()->model()->rowCount(), 1);
     EXPECT_EQ(w.cell(w.rankSize.ana1(), 0, 0), "");
-    EXPECT_EQ(w.rankSize.ana2()->model()->rowCount(), 1);
+}
+
+TEST(RankSizeWindow, FollowsABurstOfMeasuresAtItsPaceAndItsPictureShowsTheNewest)
+{
+    Windows w;
+    // The rows a grid shows, as its view last took them from the model
+    // (the model itself always reads the simulation's grids).
+    const auto shownRows = [](QTableView* view) { return view->verticalHeader()->count(); };
+    w.steps(100);
+    // The first measure of a quiet spell shows at once ...
+    EXPECT_EQ(shownRows(w.rankSize.ana1()), 1);
+    w.steps(100);
+    w.steps(100);
+    // ... the rest of a burst within the pace, not with every measure.
+    if (shownRows(w.rankSize.ana1()) != 3) {
+        EXPECT_EQ(shownRows(w.rankSize.ana1()), 1);
+        EXPECT_TRUE(test::eventually([&] { return shownRows(w.rankSize.ana1()) == 3; },
+                                     TForm2::FollowMilliseconds * 4));
+    }
+    EXPECT_EQ(w.cell(w.rankSize.ana1(), 2, 0), "300");
+
+    // A picture taken in a burst (the newest measure still waiting, unless
+    // the steps took longer than the pace) shows the newest measure.
+    w.steps(100);
+    (void)w.rankSize.picture();
+    EXPECT_EQ(shownRows(w.rankSize.ana1()), 4);
+    EXPECT_EQ(w.cell(w.rankSize.ana1(), 3, 0), "400");
+    EXPECT_EQ(w.rankSize.rankSize()->chart()->series().size(), 3 + 4);
 }
 
 TEST(RankSizeWindow, UndoZoomRestoresBothCharts)
