@@ -13,22 +13,25 @@
 //   |error of t| <= 2^-51 (|lo| + |pl| + |e|)         (two roundings),
 //   |z - v|      <= 2^-63 (|ph| + |hi| + 2^32)        (the two 64-bit roundings).
 // With |pl| <= 2^-53 |ph| and |e| <= 2^-53 |s| both come to at most
-//   2^-62 (|ph| + |hi| + |s|) + 2^-18.
+//   2^-62 (|ph| + |hi| + |s|) + 2^-18,
+// and with |s| <= (|ph| + |hi|)(1 + 2^-53) to at most
+//   2^-61 (1 + 2^-52) (|ph| + |hi|) + 2^-18.
 // Where |rem| plus that stays below half a unit in the last place of y,
 // lowered by 2^-40 of itself for the roundings of adding them up, z lies
 // strictly inside the interval that rounds to y, so extended precision
 // gives y too. A power of two has a narrower interval below it and is left
-// out, and so is any y below 2^-900 (zero among them), so that y * 2^-58 is
-// an exact normal double as the unscaled result is. The noise bounds of
-// FastUpdateTakes keep every product, its exact error and every sum normal
-// and finite.
+// out. The term 2^-18 exceeds half a unit of any y below 2^36, so every y
+// the bound vouches for is at least that, and y * 2^-58 is an exact normal
+// double as the unscaled result is. The noise bounds of FastUpdateTakes
+// keep every product, its exact error and every sum normal and finite.
 //
 // Noise with few mantissa bits (6 and 5, scaled) makes whole products, and
 // sums of whole numbers land exactly on midpoints often. Where ph and pl are
 // whole and |ph| <= 2^62, q = r * n is exact and so is z = a + q (below
 // 2^64): extended precision makes one rounding, to the nearest double with
 // ties to even, and so does y = s + t, whose t is then an exact sum of whole
-// numbers below 2^53. Such values need no bound.
+// numbers below 2^53. Such values need no bound; y is then a whole number,
+// and zero is left to the formula, whose zero may be -0.
 //
 // That holds for every product at once where the scaled noise n is a whole
 // multiple of 2^53 of at most 2^62 (FastUpdateWholeNoise): a draw r is m
@@ -40,11 +43,11 @@
 
 namespace landuse {
 
-inline constexpr double FastUpdateRelativeError = 0x1p-62;
+// The bound's factor of |ph| + |hi|.
+inline constexpr double FastUpdateRelativeError = 0x1p-61 * (1.0 + 0x1p-52);
 inline constexpr double FastUpdateAbsoluteError = 0x1p-18;
 // Half a unit in the last place of 2^e is 2^e times this, less the margin.
 inline constexpr double FastUpdateHalfUlp = 0x1p-53 * (1.0 - 0x1p-40);
-inline constexpr double FastUpdateLeast = 0x1p-900;
 inline constexpr double FastUpdateWholeProduct = 0x1p62;
 
 // Every product of a draw and this scaled noise is a whole number of at

@@ -49,9 +49,8 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, __m
     const __m256d rem = _mm256_add_pd(_mm256_sub_pd(s, _mm256_sub_pd(y, yv)), _mm256_sub_pd(t, yv));
 
     const __m256d err = _mm256_add_pd(
-        _mm256_add_pd(absAvx2(rem), _mm256_mul_pd(_mm256_add_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), absAvx2(s)),
-                                                  _mm256_set1_pd(FastUpdateRelativeError))),
-        _mm256_set1_pd(FastUpdateAbsoluteError));
+        absAvx2(rem), _mm256_fmadd_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), _mm256_set1_pd(FastUpdateRelativeError),
+                                      _mm256_set1_pd(FastUpdateAbsoluteError)));
 
     const __m256i yBits = _mm256_castpd_si256(y);
     const __m256d halfUlp = _mm256_mul_pd(
@@ -59,8 +58,8 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, __m
     const __m256i powerOfTwo
         = _mm256_cmpeq_epi64(_mm256_and_si256(yBits, _mm256_set1_epi64x(0x000fffffffffffff)), _mm256_setzero_si256());
     const __m256d bounded = _mm256_andnot_pd(_mm256_castsi256_pd(powerOfTwo), _mm256_cmp_pd(err, halfUlp, _CMP_LT_OQ));
-    const __m256d sure = _mm256_and_pd(_mm256_or_pd(bounded, whole),
-                                       _mm256_cmp_pd(absAvx2(y), _mm256_set1_pd(FastUpdateLeast), _CMP_GE_OQ));
+    const __m256d sure
+        = _mm256_or_pd(bounded, _mm256_and_pd(whole, _mm256_cmp_pd(y, _mm256_setzero_pd(), _CMP_NEQ_OQ)));
     unsure = _mm256_movemask_pd(_mm256_andnot_pd(sure, _mm256_set1_pd(-0.0)));
     return _mm256_mul_pd(y, _mm256_set1_pd(0x1p-58));
 }

@@ -174,17 +174,15 @@ LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n,
     const __m512d rem = _mm512_add_pd(_mm512_sub_pd(s, _mm512_sub_pd(y, yv)), _mm512_sub_pd(t, yv));
 
     const __m512d err = _mm512_add_pd(
-        _mm512_add_pd(_mm512_abs_pd(rem),
-                      _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)), _mm512_abs_pd(s)),
-                                    _mm512_set1_pd(FastUpdateRelativeError))),
-        _mm512_set1_pd(FastUpdateAbsoluteError));
+        _mm512_abs_pd(rem), _mm512_fmadd_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)),
+                                            _mm512_set1_pd(FastUpdateRelativeError), _mm512_set1_pd(FastUpdateAbsoluteError)));
 
     const __m512i yBits = _mm512_castpd_si512(y);
     const __m512d halfUlp = _mm512_mul_pd(
         _mm512_castsi512_pd(_mm512_and_si512(yBits, _mm512_set1_epi64(0x7ff0000000000000))), _mm512_set1_pd(FastUpdateHalfUlp));
-    __mmask8 sure = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
+    const __mmask8 bounded = _mm512_cmp_pd_mask(err, halfUlp, _CMP_LT_OQ)
         & _mm512_test_epi64_mask(yBits, _mm512_set1_epi64(0x000fffffffffffff));
-    sure = (sure | whole) & _mm512_cmp_pd_mask(_mm512_abs_pd(y), _mm512_set1_pd(FastUpdateLeast), _CMP_GE_OQ);
+    const __mmask8 sure = bounded | (whole & _mm512_cmp_pd_mask(y, _mm512_setzero_pd(), _CMP_NEQ_OQ));
     unsure = __mmask8(~sure);
     return _mm512_mul_pd(y, _mm512_set1_pd(0x1p-58));
 }
