@@ -30,8 +30,9 @@
 // whole and |ph| <= 2^62, q = r * n is exact and so is z = a + q (below
 // 2^64): extended precision makes one rounding, to the nearest double with
 // ties to even, and so does y = s + t, whose t is then an exact sum of whole
-// numbers below 2^53. Such values need no bound; y is then a whole number,
-// and zero is left to the formula, whose zero may be -0.
+// numbers below 2^53. Such values need no bound; y is then a whole number.
+// A zero y, rare, still goes to the formula, which keeps the sign of a zero
+// result out of question.
 //
 // That holds for every product at once where the scaled noise n is a whole
 // multiple of 2^53 of at most 2^62 (FastUpdateWholeNoise): a draw r is m
