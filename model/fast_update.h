@@ -9,7 +9,8 @@
 // split exactly into hi (a multiple of 2^32) and lo (below 2^32), the product
 // into ph + pl by a fused multiply-subtract, hi + ph by an exact two-sum into
 // s + e, then t = (lo + pl) + e, y = s + t, and the remainder rem of that
-// last sum exactly. So v - y = rem + (the error of t), and
+// last sum as t - (y - s), exact where |s| >= |t|. So there
+// v - y = rem + (the error of t), and
 //   |error of t| <= 2^-51 (|lo| + |pl| + |e|)         (two roundings),
 //   |z - v|      <= 2^-63 (|ph| + |hi| + 2^32)        (the two 64-bit roundings).
 // With |pl| <= 2^-53 |ph| and |e| <= 2^-53 |s| both come to at most
@@ -22,7 +23,9 @@
 // gives y too. A power of two has a narrower interval below it and is left
 // out. The term 2^-18 exceeds half a unit of any y below 2^36, so every y
 // the bound vouches for is at least that, and y * 2^-58 is an exact normal
-// double as the unscaled result is. The noise bounds of FastUpdateTakes
+// double as the unscaled result is. And such a y has |s| >= |t|, so its
+// rem is exact: |t| <= 2^32 + 2^-53 (|ph| + |s|) (rounded), and |s| < |t|
+// would need |ph| below about 2^63, |t| below 2^33 and |y| below 2^34. The noise bounds of FastUpdateTakes
 // keep every product, its exact error and every sum normal and finite.
 //
 // Noise with few mantissa bits (6 and 5, scaled) makes whole products, and

@@ -45,8 +45,7 @@ LANDUSE_AVX2 inline __m256d updateLanesAvx2(__m256i a, __m256d r, __m256d n, __m
     const __m256d e = _mm256_add_pd(_mm256_sub_pd(hi, _mm256_sub_pd(s, sv)), _mm256_sub_pd(ph, sv));
     const __m256d t = _mm256_add_pd(_mm256_add_pd(lo, pl), e);
     const __m256d y = _mm256_add_pd(s, t);
-    const __m256d yv = _mm256_sub_pd(y, s);
-    const __m256d rem = _mm256_add_pd(_mm256_sub_pd(s, _mm256_sub_pd(y, yv)), _mm256_sub_pd(t, yv));
+    const __m256d rem = _mm256_sub_pd(t, _mm256_sub_pd(y, s)); // exact wherever the bound can hold
 
     const __m256d err = _mm256_add_pd(
         absAvx2(rem), _mm256_fmadd_pd(_mm256_add_pd(absAvx2(ph), absAvx2(hi)), _mm256_set1_pd(FastUpdateRelativeError),

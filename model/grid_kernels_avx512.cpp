@@ -170,8 +170,7 @@ LANDUSE_AVX512 inline __m512d updateLanesAvx512(__m512i a, __m512d r, __m512d n,
     const __m512d e = _mm512_add_pd(_mm512_sub_pd(hi, _mm512_sub_pd(s, sv)), _mm512_sub_pd(ph, sv));
     const __m512d t = _mm512_add_pd(_mm512_add_pd(lo, pl), e);
     const __m512d y = _mm512_add_pd(s, t);
-    const __m512d yv = _mm512_sub_pd(y, s);
-    const __m512d rem = _mm512_add_pd(_mm512_sub_pd(s, _mm512_sub_pd(y, yv)), _mm512_sub_pd(t, yv));
+    const __m512d rem = _mm512_sub_pd(t, _mm512_sub_pd(y, s)); // exact wherever the bound can hold
 
     const __m512d err = _mm512_add_pd(
         _mm512_abs_pd(rem), _mm512_fmadd_pd(_mm512_add_pd(_mm512_abs_pd(ph), _mm512_abs_pd(hi)),
