@@ -4,6 +4,7 @@
 #include "files/export_error.h"
 #include "files/export_file.h"
 #include "files/export_paths.h"
+#include "files/export_pictures.h"
 #include "analysis/export_series.h"
 #include "files/jpeg_file.h"
 #include "files/rgb_image.h"
@@ -285,7 +286,7 @@ int run(const RunOptions& options)
     if (picture) {
         std::string jpeg;
         try {
-            jpeg = EncodeJpeg(ComposedPicture(*raster), 100);
+            jpeg = EncodeJpeg(ComposedPicture(*raster), PictureJpegQuality);
         } catch (const ExportError& e) {
             throw ExportError(FileErrorMessage("write", options.pictureFile, e.what()));
         }

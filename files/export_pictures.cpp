@@ -9,12 +9,6 @@
 
 namespace landuse {
 
-namespace {
-
-constexpr int JpegQuality = 100;
-
-} // namespace
-
 void SavePicture(const std::filesystem::path& baseDir, std::string_view stem, int suffix, const RgbImage& image)
 {
     // The name first: a refused stem leaves no folder behind.
@@ -25,7 +19,7 @@ void SavePicture(const std::filesystem::path& baseDir, std::string_view stem, in
 
     SaveBmp(bmp, image);
     try {
-        ConvertToJpeg(name, JpegQuality);
+        ConvertToJpeg(name, PictureJpegQuality);
     } catch (...) {
         std::error_code ignored; // the conversion's error is the one to report
         std::filesystem::remove(bmp, ignored);

@@ -7,6 +7,10 @@
 
 namespace landuse {
 
+// The quality of every picture the program saves, the window's and the
+// runner's alike.
+inline constexpr int PictureJpegQuality = 100;
+
 // Saves the picture as baseDir/pictures/<stem><suffix>.jpg at quality 100 by
 // way of a BMP of the same name, which is gone afterwards, also when the
 // conversion fails. Creates the folder when missing. Throws ExportError
