@@ -25,8 +25,9 @@
 // the bound vouches for is at least that, and y * 2^-58 is an exact normal
 // double as the unscaled result is. And such a y has |s| >= |t|, so its
 // rem is exact: |t| <= 2^32 + 2^-53 (|ph| + |s|) (rounded), and |s| < |t|
-// would need |ph| below about 2^63, |t| below 2^33 and |y| below 2^34. The noise bounds of FastUpdateTakes
-// keep every product, its exact error and every sum normal and finite.
+// would need |ph| below about 2^63, |t| below 2^33 and |y| below 2^34.
+// The noise bounds of FastUpdateTakes keep every product, its exact error
+// and every sum normal and finite.
 //
 // Noise with few mantissa bits (6 and 5, scaled) makes whole products, and
 // sums of whole numbers land exactly on midpoints often. Where ph and pl are
