@@ -28,7 +28,7 @@ TForm2::TForm2(RankSizeWindow& state, QWidget* parent)
               model1_->reload();
               model2_->reload();
           },
-          this, FollowMilliseconds)
+          nullptr, FollowMilliseconds)
 {
     const RankSizeWindowLook& look = RankSizeWindowLayout;
     setObjectName(QStringLiteral("TForm2"));
