@@ -5,7 +5,6 @@
 // a display (xvfb-run) for the figures a user sees.
 
 #include "render/world_raster.h"
-#include "sim/headless_host.h"
 #include "sim/simulation.h"
 #include "ui/main_window.h"
 #include "ui/rank_size_window.h"
@@ -19,7 +18,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -28,7 +26,7 @@ using namespace landuse;
 
 namespace {
 
-constexpr int Steps = 800; // the default stop step
+constexpr int Steps = 800; // the default stop step, as stepFreshWorlds800 steps
 
 void BM_WindowSteps800(benchmark::State& state)
 {
@@ -67,24 +65,14 @@ BENCHMARK(BM_WindowSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 // arg 1 drawn into a raster from the first setup on, as for --picture.
 void BM_RunnerSteps800(benchmark::State& state)
 {
-    for (auto _ : state) {
-        HeadlessHost host(std::filesystem::temp_directory_path());
-        Simulation sim(&host, 1);
-        if (!landuse::bench::kernelsFromEnvironment(state, sim))
-            return;
-        WorldRaster raster;
+    WorldRaster raster;
+    landuse::bench::stepFreshWorlds800(state, [&](Simulation& sim) {
         if (state.range(0) == 1)
             sim.setPainter(&raster);
-        sim.Create();
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < Steps; ++i)
-            sim.Step();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        state.counters["steps_per_s"] = double(Steps) / seconds;
-    }
+    });
 }
-BENCHMARK(BM_RunnerSteps800)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+// One iteration a run, so that each steps the window's world (seed 1).
+BENCHMARK(BM_RunnerSteps800)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 } // namespace
 
