@@ -2,6 +2,8 @@
 // One grid cell and the grid of them. The grid is a torus: every neighbour
 // and every agent step goes through WrapCoords.
 
+#include "model/cache_lines.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -106,8 +108,8 @@ public:
     int countY() const { return countY_; }
 
 private:
-    std::vector<TCell> cells_;
-    std::vector<TCellLook> looks_;
+    CacheLineVector<TCell> cells_;
+    CacheLineVector<TCellLook> looks_;
     int countX_ = 0;
     int countY_ = 0;
 };

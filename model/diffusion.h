@@ -1,13 +1,13 @@
 #pragma once
 // The diffusion of the three potential fields, and its scratch rows.
 
+#include "model/cache_lines.h"
 #include "model/field_survey.h"
 #include "model/random.h"
 #include "model/weighttable.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <vector>
 
 namespace landuse {
@@ -24,23 +24,7 @@ namespace landuse {
 // last entry, so that vector code may read and write whole lines there.
 struct TLimboRow {
     template <class T>
-    struct LineAllocator {
-        using value_type = T;
-        LineAllocator() = default;
-        template <class U>
-        LineAllocator(const LineAllocator<U>&)
-        {
-        }
-        T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t(64))); }
-        void deallocate(T* p, size_t) { ::operator delete(p, std::align_val_t(64)); }
-        template <class U>
-        bool operator==(const LineAllocator<U>&) const
-        {
-            return true;
-        }
-    };
-    template <class T>
-    using Lines = std::vector<T, LineAllocator<T>>;
+    using Lines = CacheLineVector<T>;
 
     static constexpr size_t Lead = 8;
 

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 using namespace landuse;
 
 TEST(Geometry, EveryCellSizeOfThePanel)
@@ -44,4 +48,19 @@ TEST(Grid, ColumnThenRowIndexing)
     EXPECT_EQ(cells.at(3, 1).LandUse, Service);
     EXPECT_EQ(cells.row(1)[3].LandUse, Service);
     EXPECT_EQ(&cells[3][1] - cells.data(), 1 * 4 + 3);
+}
+
+TEST(Grid, CellsAndLooksStartOnACacheLineWhateverTheHeapHeld)
+{
+    // Odd-sized blocks first, so that the heap hands out blocks off a line.
+    std::vector<std::vector<char>> clutter;
+    for (int size : {24, 40, 1000, 200000, 5000000})
+        clutter.emplace_back(size_t(size));
+    for (const auto& [x, y] : {std::pair{1, 1}, {7, 3}, {202, 202}, {13, 9999}}) {
+        TCellList cells;
+        cells.resize(x, y);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(cells.data()) % CacheLineBytes, 0u) << x << "x" << y;
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(cells.looks()) % CacheLineBytes, 0u) << x << "x" << y;
+        clutter.emplace_back(size_t(x * 3 + 8));
+    }
 }
