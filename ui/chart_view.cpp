@@ -206,7 +206,8 @@ struct ChartView::Link {
 
 struct ChartView::Entry {
     const Series* model = nullptr; // never read once the chart is gone
-    QLineSeries* qt = nullptr;     // owned by the QChart
+    QLineSeries* qt = nullptr;     // owned by the QChart; made at the flush
+    bool styleDue = true;          // the series' looks are applied at the flush
     bool attached = false;
     VerticalAxis attachedTo = VerticalAxis::Left;
 
@@ -358,7 +359,7 @@ void ChartView::onChartEvent(const ChartEvent& event)
         return;
     case ChartChange::SeriesStyleChanged:
         if (Entry* entry = find(event.series)) {
-            applyStyle(*entry);
+            entry->styleDue = true;
             entry->shownValid = false; // markers change how points reduce
         }
         scheduleFlush();
@@ -391,10 +392,6 @@ void ChartView::addEntry(const Series& series)
 {
     auto entry = std::make_unique<Entry>();
     entry->model = &series;
-    entry->qt = new QLineSeries;
-    chart()->addSeries(entry->qt);
-    entry->qt->attachAxis(axes_[Bottom]);
-    applyStyle(*entry);
     bySeries_[&series] = entry.get();
     entries_.push_back(std::move(entry));
 }
@@ -405,10 +402,29 @@ void ChartView::removeEntry(const Series* series)
                                  [&](const auto& entry) { return entry->model == series; });
     if (it == entries_.end())
         return;
-    chart()->removeSeries((*it)->qt);
-    delete (*it)->qt;
+    if ((*it)->qt) {
+        chart()->removeSeries((*it)->qt);
+        delete (*it)->qt;
+    }
     bySeries_.erase(series);
     entries_.erase(it);
+}
+
+void ChartView::showSeries()
+{
+    // Series are only ever appended, so making the missing ones in the
+    // chart's order keeps Qt's order (the drawing order) the chart's.
+    for (const auto& entry : entries_) {
+        if (!entry->qt) {
+            entry->qt = new QLineSeries;
+            chart()->addSeries(entry->qt);
+            entry->qt->attachAxis(axes_[Bottom]);
+        }
+        if (entry->styleDue) {
+            applyStyle(*entry);
+            entry->styleDue = false;
+        }
+    }
 }
 
 void ChartView::applyStyle(Entry& entry)
@@ -516,6 +532,7 @@ void ChartView::applyLooks()
 void ChartView::flushNow()
 {
     flushTimer_.stop();
+    showSeries();
     scanPoints();
     applyLooks();
     const Ranges ranges = targetRanges();

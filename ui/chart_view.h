@@ -1,7 +1,8 @@
 #pragma once
 // The Qt Charts view of one landuse::Chart. It follows the chart through its
-// observer notices, gathers appended points and hands them to Qt in batches
-// at most about thirty times a second, never point by point.
+// observer notices, gathers appended points, new series and their looks, and
+// hands them to Qt in batches at most ten times a second, never one by one:
+// each change Qt sees costs a relayout of every series.
 
 #include <QChartView>
 #include <QImage>
@@ -87,7 +88,9 @@ public:
     void renderTo(QImage& image);
     QImage renderImage();
 
-    // The Qt objects showing the model, for the windows and the tests.
+    // The Qt objects showing the model, for the windows and the tests. A
+    // series added to the chart gets its Qt series at the next flush; null
+    // before.
     QLineSeries* qtSeries(const Series& series) const;
     QValueAxis* leftAxis() const { return axes_[Left]; }
     QValueAxis* rightAxis() const { return axes_[Right]; }
@@ -116,6 +119,7 @@ private:
     void addEntry(const Series& series);
     void removeEntry(const Series* series); // compares the pointer only
     Entry* find(const Series* series) const;
+    void showSeries();
     void applyStyle(Entry& entry);
     void applyTitle();
     void applyLooks();

@@ -217,8 +217,11 @@ TEST(ChartView, ANewWorldLeavesFiveEmptySeriesEvenWithAFlushPending)
     ASSERT_TRUE(view.flushPending());
 
     c.series = CreateStatisticsSeries(c.chart);
-    ASSERT_EQ(view.chart()->series().size(), 5);
+    // The old series leave Qt at once; the new ones come with the flush.
+    EXPECT_TRUE(view.chart()->series().isEmpty());
+    EXPECT_EQ(view.qtSeries(*c.series.SuccessfulSeries), nullptr);
     WaitForFlush(view);
+    ASSERT_EQ(view.chart()->series().size(), 5);
     EXPECT_EQ(LegendLabels(view).size(), 5);
     for (QAbstractSeries* s : view.chart()->series())
         EXPECT_EQ(static_cast<QLineSeries*>(s)->count(), 0);
@@ -256,15 +259,21 @@ TEST(ChartView, HidesAnInactiveSeriesAndLeavesItOutOfTheAutomaticRange)
     EXPECT_EQ(travel->points(), (QList<QPointF>{{1, 100}}));
 }
 
-TEST(ChartView, FollowsMarkersColoursAndAxisOfASeries)
+TEST(ChartView, FollowsMarkersColoursAndAxisOfASeriesAtTheFlush)
 {
     Chart chart;
     Series& s = chart.AddSeries();
     ChartView view(&chart);
     QLineSeries* q = view.qtSeries(s);
+    ASSERT_NE(q, nullptr);
+    const QColor before = q->pen().color();
 
     s.SetColor({0, 0, 0});
     s.SetMarkers({true, MarkerShape::Cross, 2, 2});
+    EXPECT_TRUE(view.flushPending());
+    EXPECT_EQ(q->pen().color(), before); // Qt hears of looks only at the flush
+    EXPECT_FALSE(q->pointsVisible());
+    view.flushNow();
     EXPECT_EQ(q->pen().color(), QColor(0, 0, 0));
     EXPECT_TRUE(q->pointsVisible());
     ASSERT_EQ(q->lightMarker().size(), QSize(5, 5));
@@ -275,15 +284,18 @@ TEST(ChartView, FollowsMarkersColoursAndAxisOfASeries)
 
     s.SetColor({0, 128, 0});
     s.SetMarkers({true, MarkerShape::Rectangle, 3, 1});
+    view.flushNow();
     ASSERT_EQ(q->lightMarker().size(), QSize(7, 7));
     EXPECT_EQ(q->lightMarker().pixelColor(6, 4), QColor(0, 128, 0));
     EXPECT_EQ(q->lightMarker().pixelColor(3, 1).alpha(), 0); // 3 wide, 1 high
 
     s.SetMarkers({});
+    view.flushNow();
     EXPECT_FALSE(q->pointsVisible());
     EXPECT_TRUE(q->lightMarker().isNull());
 
     s.SetAxis(VerticalAxis::Right);
+    view.flushNow();
     EXPECT_TRUE(OnAxis(q, view.rightAxis()) && !OnAxis(q, view.leftAxis()));
 }
 
