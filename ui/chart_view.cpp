@@ -266,7 +266,6 @@ ChartView::ChartView(QWidget* parent) : QChartView(new QChart, parent)
     }
 
     flushTimer_.setSingleShot(true);
-    flushTimer_.setInterval(FlushIntervalMs);
     connect(&flushTimer_, &QTimer::timeout, this, &ChartView::flushNow);
     // A new plot size changes which points can show.
     connect(qc, &QChart::plotAreaChanged, this, [this] { scheduleFlush(); });
@@ -372,8 +371,10 @@ void ChartView::onChartEvent(const ChartEvent& event)
 
 void ChartView::scheduleFlush()
 {
-    if (!flushTimer_.isActive())
-        flushTimer_.start();
+    if (flushTimer_.isActive())
+        return;
+    const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : flushInterval_;
+    flushTimer_.start(int(std::max<qint64>(0, flushInterval_ - since)));
 }
 
 ChartView::Entry* ChartView::find(const Series* series) const
@@ -532,6 +533,7 @@ void ChartView::applyLooks()
 void ChartView::flushNow()
 {
     flushTimer_.stop();
+    sinceFlush_.start();
     showSeries();
     scanPoints();
     applyLooks();

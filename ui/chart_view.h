@@ -5,6 +5,7 @@
 // each change Qt sees costs a relayout of every series.
 
 #include <QChartView>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QPointF>
@@ -73,8 +74,10 @@ public:
     // timer calls it, and so may anyone who needs the view current now.
     void flushNow();
     bool flushPending() const { return flushTimer_.isActive(); }
-    // The longest a change waits for its flush (FlushIntervalMs unless set).
-    void setFlushInterval(int milliseconds) { flushTimer_.setInterval(milliseconds); }
+    // Flushes follow each other at least this far apart (FlushIntervalMs
+    // unless set); a change after a quiet spell flushes at the next pass of
+    // the event loop.
+    void setFlushInterval(int milliseconds) { flushInterval_ = milliseconds; }
 
     // Zoom: dragging a rectangle down and right with the left button zooms
     // into it, dragging up and left undoes the zoom. The ranges shown stay
@@ -143,6 +146,8 @@ private:
     QValueAxis* axes_[3] = {};
     std::unique_ptr<Looks> applied_; // null: apply at the next flush
     QTimer flushTimer_;
+    int flushInterval_ = FlushIntervalMs;
+    QElapsedTimer sinceFlush_;
 
     bool zoomed_ = false;
     Ranges zoom_;

@@ -3,6 +3,7 @@
 #include "analysis/ranksize.h"
 #include "analysis/run_chart.h"
 
+#include "support/eventually.h"
 #include "ui/chart_view.h"
 
 #include <QChart>
@@ -202,6 +203,30 @@ TEST(ChartView, HandsAppendedPointsToQtOnlyAtTheFlushAndInOrder)
     EXPECT_EQ(view.leftAxis()->min(), 100);
     EXPECT_EQ(view.leftAxis()->max(), 316);
     EXPECT_EQ(view.rightAxis()->max(), 101); // fixed, whatever the data
+}
+
+TEST(ChartView, FlushesAfterAQuietSpellAtOnceAndWithinABurstAtItsPace)
+{
+    Chart1 c;
+    ChartView view(&c.chart);
+    view.setFlushInterval(400);
+    Show(view);
+    QLineSeries* returning = view.qtSeries(*c.series.ReturningSeries);
+    view.flushNow();
+
+    // Just after a flush a step waits out the pace ...
+    c.Step(1, 1, 1, 1, 1);
+    QTest::qWait(50);
+    EXPECT_TRUE(view.flushPending());
+    EXPECT_EQ(returning->count(), 0);
+    WaitForFlush(view);
+    EXPECT_EQ(returning->count(), 1);
+
+    // ... after a quiet spell it shows at the next pass of the event loop.
+    QTest::qWait(450);
+    c.Step(2, 2, 2, 2, 2);
+    EXPECT_TRUE(view.flushPending());
+    EXPECT_TRUE(test::eventually([&] { return returning->count() == 2; }, 150));
 }
 
 TEST(ChartView, ANewWorldLeavesFiveEmptySeriesEvenWithAFlushPending)
