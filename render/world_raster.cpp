@@ -454,8 +454,12 @@ void WorldRaster::repaintLandUse(World& world, ShadeSource source, bool hide)
         return;
     }
     listDrawn();
-    for (const uint32_t i : drawn_)
-        listed_[i] = 0;
+    // Between growths the cells with land use are the ones drawn last time,
+    // all listed: only their colours can change.
+    const bool same = drawn_.size() == landUse.size() && std::equal(landUse.begin(), landUse.end(), drawn_.begin());
+    if (!same)
+        for (const uint32_t i : drawn_)
+            listed_[i] = 0;
     // The cells with land use lie scattered over the grid: ask for the ones
     // a few ahead early, so that their loads overlap.
     constexpr size_t Ahead = 16;
@@ -468,8 +472,11 @@ void WorldRaster::repaintLandUse(World& world, ShadeSource source, bool hide)
         const uint32_t colour = colourOf(cells[i], looks[i], source, hide);
         looks[i].LastDrawnValue = cells[i].TrackValue;
         paintCell(looks[i], i, colour);
-        listed_[i] = 1;
     }
+    if (same)
+        return;
+    for (const uint32_t i : landUse)
+        listed_[i] = 1;
     for (const uint32_t i : drawn_)
         if (!listed_[i])
             paintCell(looks[i], i, PixelWhite);
