@@ -59,8 +59,10 @@ void WorldView::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     const QRect area = contentsRect();
     painter.setClipRect(area);
-    painter.fillRect(area, Qt::white);
     const PixelLayer& cells = raster_.CellLayer();
+    // White shows only where the cell layer does not reach.
+    if (cells.width < area.width() || cells.height < area.height())
+        painter.fillRect(area, Qt::white);
     if (cells.width > 0)
         painter.drawImage(area.topLeft(), wrap(cells, QImage::Format_RGB32));
     const PixelLayer& agents = raster_.AgentLayer();
