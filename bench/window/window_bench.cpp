@@ -28,35 +28,73 @@ namespace {
 
 constexpr int Steps = 800; // the default stop step, as stepFreshWorlds800 steps
 
+double threadCpuMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
+
+struct WindowRun {
+    double seconds = 0;
+    double guiCpuMs = 0; // the GUI thread's processor time over the run
+};
+
+// One run of the window from its start to the stop step, or nothing (with
+// the benchmark skipped) when the window never showed or stopped early.
+std::optional<WindowRun> runWindow(benchmark::State& state, GridKernels kernels)
+{
+    ui::TForm1 form(ui::WindowStart{1, {}, kernels, {}});
+    form.show();
+    // Both windows on screen and drawn once (start shows the rank-size
+    // window; here it is up before, as from an earlier run): their first
+    // paint is not the steps' cost.
+    form.rankSizeWindow()->show();
+    if (!QTest::qWaitForWindowExposed(&form) || !QTest::qWaitForWindowExposed(form.rankSizeWindow())) {
+        state.SkipWithError("the windows were never shown");
+        return std::nullopt;
+    }
+    QTest::qWait(200);
+    QElapsedTimer clock;
+    const double cpu0 = threadCpuMs();
+    clock.start();
+    form.findChild<QPushButton*>("B_stop")->click();
+    while (form.timer().isActive())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const WindowRun run{double(clock.nsecsElapsed()) * 1e-9, threadCpuMs() - cpu0};
+    if (form.simulation().stepCount() != Steps) {
+        state.SkipWithError("the window stopped before the stop step");
+        return std::nullopt;
+    }
+    return run;
+}
+
+// The window's world stepped as landuse-run steps it, without a painter.
+double runHeadless(GridKernels kernels)
+{
+    Simulation sim(nullptr, 1);
+    sim.setKernels(kernels);
+    sim.Create();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < Steps; ++i)
+        sim.Step();
+    benchmark::DoNotOptimize(sim.world().Agents.data());
+    return double(clock.nsecsElapsed()) * 1e-9;
+}
+
 void BM_WindowSteps800(benchmark::State& state)
 {
     const std::optional<GridKernels> kernels = landuse::bench::kernelsFromEnvironment(state);
     if (!kernels)
         return;
     for (auto _ : state) {
-        ui::TForm1 form(ui::WindowStart{1, {}, *kernels, {}});
-        form.show();
-        // Both windows on screen and drawn once (start shows the rank-size
-        // window; here it is up before, as from an earlier run): their first
-        // paint is not the steps' cost.
-        form.rankSizeWindow()->show();
-        if (!QTest::qWaitForWindowExposed(&form) || !QTest::qWaitForWindowExposed(form.rankSizeWindow())) {
-            state.SkipWithError("the windows were never shown");
+        const std::optional<WindowRun> run = runWindow(state, *kernels);
+        if (!run)
             return;
-        }
-        QTest::qWait(200);
-        QElapsedTimer clock;
-        timespec c0; clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
-        clock.start();
-        form.findChild<QPushButton*>("B_stop")->click();
-        while (form.timer().isActive())
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        state.SetIterationTime(double(clock.nsecsElapsed()) * 1e-9);
-        timespec c1; clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
-        state.counters["gui_cpu_ms"] = (c1.tv_sec - c0.tv_sec) * 1e3 + (c1.tv_nsec - c0.tv_nsec) * 1e-6;
-        if (form.simulation().stepCount() != Steps)
-            state.SkipWithError("the window stopped before the stop step");
-        state.counters["steps_per_s"] = double(form.simulation().stepCount()) / (double(clock.nsecsElapsed()) * 1e-9);
+        state.SetIterationTime(run->seconds);
+        state.counters["gui_cpu_ms"] = run->guiCpuMs;
+        state.counters["steps_per_s"] = Steps / run->seconds;
     }
 }
 BENCHMARK(BM_WindowSteps800)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
@@ -73,6 +111,32 @@ void BM_RunnerSteps800(benchmark::State& state)
 }
 // One iteration a run, so that each steps the window's world (seed 1).
 BENCHMARK(BM_RunnerSteps800)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// The window's steps per second as a share of the runner's, from a window
+// run and a runner run back to back: the machine's speed drifts (other
+// machines' load on shared hardware), and a pair taken together sees the
+// same drift. The time shown is the window's.
+void BM_WindowShareOfRunner(benchmark::State& state)
+{
+    const std::optional<GridKernels> kernels = landuse::bench::kernelsFromEnvironment(state);
+    if (!kernels)
+        return;
+    // Each repetition is a call of its own: the order alternates across them.
+    static bool windowFirst = true;
+    for (auto _ : state) {
+        double runner = windowFirst ? 0 : runHeadless(*kernels);
+        const std::optional<WindowRun> run = runWindow(state, *kernels);
+        if (!run)
+            return;
+        if (windowFirst)
+            runner = runHeadless(*kernels);
+        windowFirst = !windowFirst;
+        state.SetIterationTime(run->seconds);
+        state.counters["runner_ms"] = runner * 1e3;
+        state.counters["share_pct"] = 100 * runner / run->seconds;
+    }
+}
+BENCHMARK(BM_WindowShareOfRunner)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7);
 
 } // namespace
 
