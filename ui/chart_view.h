@@ -1,8 +1,9 @@
 #pragma once
 // The Qt Charts view of one landuse::Chart. It follows the chart through its
 // observer notices, gathers appended points, new series and their looks, and
-// hands them to Qt in batches at most ten times a second, never one by one:
-// each change Qt sees costs a relayout of every series.
+// hands them to Qt in batches at most four times a second, never one by one:
+// each batch costs Qt a new outline of every series (milliseconds for the
+// main chart), however few points it brings.
 
 #include <QChartView>
 #include <QElapsedTimer>
@@ -56,7 +57,8 @@ class ChartView : public QChartView {
     Q_OBJECT
 
 public:
-    static constexpr int FlushIntervalMs = 100;
+    // As often as anyone reads a curve; a quiet spell's change shows at once.
+    static constexpr int FlushIntervalMs = 250;
 
     explicit ChartView(QWidget* parent = nullptr);
     explicit ChartView(Chart* chart, QWidget* parent = nullptr);
