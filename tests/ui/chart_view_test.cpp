@@ -209,7 +209,7 @@ TEST(ChartView, FlushesAfterAQuietSpellAtOnceAndWithinABurstAtItsPace)
 {
     Chart1 c;
     ChartView view(&c.chart);
-    view.setFlushInterval(400);
+    view.setFlushInterval(600);
     Show(view);
     QLineSeries* returning = view.qtSeries(*c.series.ReturningSeries);
     view.flushNow();
@@ -223,10 +223,10 @@ TEST(ChartView, FlushesAfterAQuietSpellAtOnceAndWithinABurstAtItsPace)
     EXPECT_EQ(returning->count(), 1);
 
     // ... after a quiet spell it shows at the next pass of the event loop.
-    QTest::qWait(450);
+    QTest::qWait(650);
     c.Step(2, 2, 2, 2, 2);
     EXPECT_TRUE(view.flushPending());
-    EXPECT_TRUE(test::eventually([&] { return returning->count() == 2; }, 150));
+    EXPECT_TRUE(test::eventually([&] { return returning->count() == 2; }, 300));
 }
 
 TEST(ChartView, ANewWorldLeavesFiveEmptySeriesEvenWithAFlushPending)
