@@ -223,6 +223,9 @@ QImage TForm1::picture()
     // where it would hide the bottom of the world.
     const bool strip = messages_->isVisible();
     messages_->hide();
+    // The labels as the register holds them, not as the last frame showed them.
+    binding_->flushLabels();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QImage image = WindowPicture(this, {chart_});
     if (strip)
         messages_->show();

@@ -25,6 +25,8 @@ public:
     // commands) and shows the register's state in it.
     void bind(Ctl id, QWidget* widget);
     QWidget* widget(Ctl id) const { return widgets_[size_t(id)]; }
+    // Shows now the label texts still waiting for their frame.
+    void flushLabels() { labelFrames_.flush(); }
 
 private:
     void onNotice(const StateNotice& notice);

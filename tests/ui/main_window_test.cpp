@@ -195,6 +195,21 @@ TEST(MainWindow, OneStepAndStartStopRunTheModelUntilTheStopStep)
     EXPECT_TRUE(w.form.windowTitle().startsWith("Group seperation || fps= "));
 }
 
+TEST(MainWindow, APictureTakenInABurstOfStepsShowsTheNewestStepCount)
+{
+    SmallWorld w;
+    auto* steps = find<QLabel>(w.form, "lbl_Steps");
+    click(w.form, "B_oneStep");
+    ASSERT_TRUE(eventually([&] { return steps->text() == "1"; })) << text(steps);
+    // Steps without a pass of the event loop, as within the window's tick:
+    // the label waits for its next frame.
+    for (int i = 0; i < 99; ++i)
+        w.sim.OneStep();
+    EXPECT_EQ(text(steps), "1");
+    (void)w.form.picture();
+    EXPECT_EQ(text(steps), "100");
+}
+
 TEST(MainWindow, ABadTextShowsItsMessageWhileTheTimerRunsOn)
 {
     SmallWorld w;
