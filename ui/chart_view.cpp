@@ -268,7 +268,10 @@ ChartView::ChartView(QWidget* parent) : QChartView(new QChart, parent)
     flushTimer_.setSingleShot(true);
     connect(&flushTimer_, &QTimer::timeout, this, &ChartView::flushNow);
     // A new plot size changes which points can show.
-    connect(qc, &QChart::plotAreaChanged, this, [this] { scheduleFlush(); });
+    connect(qc, &QChart::plotAreaChanged, this, [this] {
+        if (!laying_)
+            scheduleFlush();
+    });
 
     rubberBand_ = new QRubberBand(QRubberBand::Rectangle, viewport());
     rubberBand_->hide();
@@ -538,7 +541,20 @@ void ChartView::flushNow()
     scanPoints();
     applyLooks();
     const Ranges ranges = targetRanges();
+    const QRectF before = chart()->plotArea();
+    // New ranges lay the axes out again, which may leave another plot that
+    // fits other points. Done here rather than from the event loop, the
+    // scene sorts out what to repaint once instead of twice.
+    laying_ = true;
+    showPoints(ranges);
+    chart()->layout()->activate();
+    if (chart()->plotArea() != before)
+        showPoints(ranges);
+    laying_ = false;
+}
 
+void ChartView::showPoints(const Ranges& ranges)
+{
     const QRectF plot = chart()->plotArea();
     struct Stale {
         Entry* entry;
@@ -754,10 +770,6 @@ void ChartView::renderTo(QImage& image)
         chart()->resize(size());
         setSceneRect(chart()->geometry());
     }
-    flushNow();
-    // New ranges and ticks lay the axes out again only from the event loop;
-    // the plot it leaves may fit other points.
-    chart()->layout()->activate();
     flushNow();
     if (image.isNull())
         image = QImage(size(), QImage::Format_RGB32);

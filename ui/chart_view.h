@@ -130,6 +130,7 @@ private:
     void applyLooks();
     void scheduleFlush();
     void scanPoints();
+    void showPoints(const Ranges& ranges); // the stale series' points, for the plot as it is
     Ranges targetRanges() const;
     PixelGrid gridFor(const Entry& entry, const Ranges& ranges, const QRectF& plot) const;
     void setAxisRange(AxisSlot slot, Range range);
@@ -150,6 +151,7 @@ private:
     QTimer flushTimer_;
     int flushInterval_ = FlushIntervalMs;
     QElapsedTimer sinceFlush_;
+    bool laying_ = false; // within a flush's own layout
 
     bool zoomed_ = false;
     Ranges zoom_;
