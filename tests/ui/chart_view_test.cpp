@@ -229,6 +229,30 @@ TEST(ChartView, FlushesAfterAQuietSpellAtOnceAndWithinABurstAtItsPace)
     EXPECT_TRUE(test::eventually([&] { return returning->count() == 2; }, 300));
 }
 
+TEST(ChartView, AFlushWhoseAxesNeedMoreRoomShowsThePointsForThePlotItLeaves)
+{
+    Chart1 c;
+    ChartView view(&c.chart);
+    Show(view);
+    c.Step(1, 1, 1, 1, 1);
+    view.flushNow();
+    const QRectF narrow = view.chart()->plotArea();
+    QLineSeries* travel = view.qtSeries(*c.series.TravelTimeSeries);
+
+    // Far more steps than pixel columns, and travel times whose labels need
+    // a wider left axis: the flush's own layout leaves a narrower plot.
+    for (int step = 2; step <= 5000; ++step)
+        c.Step(step, step % 90, 1000000 + 37 * (step % 101) * step, 1, 2);
+    view.flushNow();
+    ASSERT_NE(view.chart()->plotArea(), narrow);
+    EXPECT_FALSE(view.flushPending()); // nothing left for the event loop
+
+    // The points already fit that plot: another flush changes none of them.
+    QSignalSpy replaced(travel, &QXYSeries::pointsReplaced);
+    view.flushNow();
+    EXPECT_EQ(replaced.count(), 0);
+}
+
 TEST(ChartView, ANewWorldLeavesFiveEmptySeriesEvenWithAFlushPending)
 {
     Chart1 c;
